@@ -1,0 +1,143 @@
+// ClsComm: the single link object. Holds the link settings and their file, the open port,
+// the request and answer buffers, the connection and ECU states, and carries one exchange:
+// send byte by byte, collect the answer after the idle time, judge it, resend, dispatch.
+// When the port is opened or closed and when the keep-alive goes out is decided by the
+// communication cycle (ComCycle), not here.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "link/AnswerSink.h"
+#include "link/CommLog.h"
+#include "link/Port.h"
+#include "util/Host.h"
+
+namespace gw {
+
+// Fixed texts of communication failures (shown in message boxes only in service mode).
+inline constexpr const char* kErrRxCheckSum = "COMUNICATION ERROR: RX CHECK SUM ";
+inline constexpr const char* kErrEcoCommand = "COMUNICATION ERROR: ECO COMMAND";
+inline constexpr const char* kErrExeErr = "COMUNICATION ERROR: EXE ERR";
+inline constexpr const char* kErrTxCheckSum = "COMUNICATION ERROR: TX CHECK SUM";
+inline constexpr const char* kErrNotDefine = "COMUNICATION ERROR: NOT DEFINE";
+inline constexpr const char* kErrWdog = "COMUNICATION ERROR: WDOG ERR";
+
+// Connection states.
+enum : std::uint8_t {
+    kComClosed = 0,   // close the port and reopen
+    kComIdle = 1,     // a request may be sent
+    kComSending = 2,  // a request is being transmitted
+    kComWaiting = 3,  // waiting for the answer
+    kComLost = 5,     // link lost or request failed
+    kComOpening = 7,  // open the port
+    kComOffLine = 8,  // port closed on request
+};
+
+class ClsComm {
+public:
+    ClsComm(Host& host, PortProvider& ports, std::string appFolder);
+    ~ClsComm();
+    ClsComm(const ClsComm&) = delete;
+    ClsComm& operator=(const ClsComm&) = delete;
+
+    Host& host() { return host_; }
+    const std::string& AppFolder() const { return appFolder_; }
+    CommLog& Log() { return log_; }
+    void SetAnswerSink(AnswerSink* sink) { sink_ = sink; }
+
+    // ---- link settings and their file ----
+    void ReadSetCom(const std::string& pathIni);   // relative to the application folder
+    bool WriteSetCom(const std::string& pathIni);  // repairs bad values first; atomic
+    std::string Setport = "38400,N,8,1";
+    std::int16_t ComPortValue = 1;  // the stored number; read through ComPort()
+    std::int16_t ComPort() const { return UsbCom ? 0 : ComPortValue; }
+    void SetComPort(std::int16_t n) { ComPortValue = n; }
+    std::string ComPortNome() const;  // "COM1".."COM9", else ""
+    std::string MemoPath;
+    std::string Titolo = "Default Setting";
+    double AttesaByteTx_usec = 500;
+    double AttesaGlobale_usec = 4'000'000;
+    double AttesaGlobaleDefault_usec = 4'000'000;
+    void AttesaGlobale_usec_Default() { AttesaGlobale_usec = AttesaGlobaleDefault_usec; }
+    double MolAttesaGlobale = 500;
+    double Idle_usec = 100'000;
+    std::int16_t NumReSend = 10;
+    bool UsbCom = true;
+    std::uint8_t FlagRicercaCom = 0;
+    std::int32_t DcbBitFields = 0;
+    bool MemoDatiCom = false;
+    // Use the simulated ECU instead of the COM port or the cable (the port menu's extra entry).
+    bool Simulated = false;
+
+    // ---- port ----
+    bool SetComm();
+    bool CloseComPort();
+    void CleanInputCom();
+    void CleanOutputCom();
+    bool IsOpen() const;
+    Port* ActivePort() { return port_.get(); }
+    long FtStatus = 0;    // status of the last port call
+    long LngRxByte = 0;   // bytes waiting at the last query
+    long ErrorCom = 0;    // line-error flags of the last query
+    // USB enumeration state shared with the port search.
+    int UsbDeviceIndex = 0;
+    int UsbDeviceCount = 0;
+    int UsbDeviceCountLast = 0;
+    int CountUsbDevices();  // as the number-only device listing; 0 on failure
+
+    // ---- one exchange ----
+    std::string OutBuffer;
+    std::string InBuffer;
+    std::uint8_t ComState = kComOpening;
+    std::int16_t NumReSendState = 0;
+    bool WDogPresente = true;
+    std::int16_t NumWDogSend = 0;
+    bool ServiceMode = false;  // communication errors also shown in message boxes
+
+    bool SendMsg(const std::string& msg);
+    bool ReciveMsg();
+    bool CtrlEndRecive() const;
+    void LoadWDogSend();
+    void UnloadWDogSend();
+    bool CkWDogSend();
+    void VerificaRisposta();
+    bool ReinviaMsg(const std::string& msg);
+    bool SendMsgWait(const std::string& msg);
+    void ScriviLogRxTx(const std::string& tag, const std::string& text);
+
+    // ---- command set and answer dispatch ----
+    std::uint8_t EcuState = 0;  // 0 run, 1 slave, 2 programming, 3 flash in progress
+    bool RichiediIndVar = false;
+    std::array<std::uint8_t, 64> ErrInj{};
+    int ErrInjUBound() const { return 63; }
+    void ErrInjClr() { ErrInj.fill(0); }
+    std::string FirmwareEcu;
+    std::string MemoDataCollaudo;
+    void ElaboraRisposta();
+    void ElaboraLetturaZona();
+    void AccodaRisposta(const std::string& data);
+    std::string EstraiRisposta();
+
+    // ---- silence and connection time ----
+    bool Silenzio(double periodoMs, bool resetta);
+    double TimeComSeconds();  // seconds since the connection start; 0 while closed
+    void TimeCom_RSet();
+
+private:
+    Host& host_;
+    PortProvider& ports_;
+    std::string appFolder_;
+    CommLog log_;
+    AnswerSink* sink_ = nullptr;
+    std::unique_ptr<Port> port_;
+    double idleDeadline_ = 0;
+    double answerWindowEnd_ = 0;
+    double silenceDeadline_ = 0;
+    double connectionStart_ = 0;
+    std::array<std::string, 21> queue_;
+};
+
+}  // namespace gw
