@@ -1,0 +1,26 @@
+// The decimal-comma number parser and the fixed-decimals formatter used for the files
+// that always carry the decimal comma and for the values shown on the pages, and a blank
+// trimmer. The user's own number format is NumberLocale's business, not this file's.
+#pragma once
+
+#include <string>
+
+namespace gw {
+
+// Trims blanks and tabs; collects the digits; a "-" anywhere makes the result negative;
+// the leftmost "," sets the decimals (the digits after it). Any other character, or no
+// digit at all, gives 0.
+double ParseCommaNumber(const std::string& text);
+// true when ParseCommaNumber would read the trimmed text as a real number (not the "any other
+// character gives 0" case): optional '-' , digits, commas; at least one digit.
+bool IsCommaNumber(const std::string& text);
+// The whole part of value x 10^decimals, padded with "0" to decimals + minIntDigits digits,
+// decimalComma before the last `decimals` digits, "-" in front when negative. decimals
+// below 0 count as 0 (above 20 as 20), minIntDigits below 1 as 1 (above 64 as 64). A
+// product within a few parts per billion of a whole number counts as that number, so
+// binary fractions do not lose a unit (0.29 with 2 decimals is "0,29"). NaN and
+// infinities are formatted as 0.
+std::string FormatFixed(double value, int decimals, int minIntDigits, const std::string& decimalComma = ",");
+std::string Trim(const std::string& s);   // blanks and tabs both ends
+
+}  // namespace gw
