@@ -69,6 +69,8 @@ public:
     std::uint8_t FlagRicercaCom = 0;
     std::int32_t DcbBitFields = 0;
     bool MemoDatiCom = false;
+    // Title of the message boxes the link shows (service mode, settings errors).
+    std::string AppTitle;
     // Use the simulated ECU instead of the COM port or the cable (the port menu's extra entry).
     bool Simulated = false;
 
@@ -82,6 +84,9 @@ public:
     long FtStatus = 0;    // status of the last port call
     long LngRxByte = 0;   // bytes waiting at the last query
     long ErrorCom = 0;    // line-error flags of the last query
+    // Number of the open COM port as written to "\BIN\Handle.ini" (0 = none). A number of
+    // this process only: the link never closes a port it did not open itself.
+    std::int32_t nPorta = 0;
     // USB enumeration state shared with the port search.
     int UsbDeviceIndex = 0;
     int UsbDeviceCount = 0;
@@ -127,6 +132,20 @@ public:
     void TimeCom_RSet();
 
 private:
+    // Waits through the host, letting events run (timer ticks advance the exchange).
+    void WaitMicroseconds(double us);
+    // Port calls that fail cleanly when no port is open; they keep lastError_ and FtStatus.
+    bool UsbMedium() const;
+    bool PortBytesWaiting(long& count);
+    bool PortRead(std::size_t n, std::string& out);
+    bool PortWrite(std::uint8_t byte);
+    void LogPortFailure(const std::string& what);
+    // Settings file helpers.
+    bool ApplySetting(int key, const std::string& value);
+    // "\BIN\Handle.ini": the handle record of the open COM port.
+    void WriteHandleRecord(const std::string& line);
+    void FileHandleVerificaChiusura();
+
     Host& host_;
     PortProvider& ports_;
     std::string appFolder_;
@@ -138,6 +157,8 @@ private:
     double silenceDeadline_ = 0;
     double connectionStart_ = 0;
     std::array<std::string, 21> queue_;
+    long lastError_ = 0;          // system error number of the last failing port call
+    std::int32_t nextHandle_ = 0; // numbers handed out to this process's COM opens
 };
 
 }  // namespace gw
