@@ -68,7 +68,7 @@ std::string FormatFixed(double value, int decimals, int minIntDigits, const std:
     decimals = std::clamp(decimals, 0, 20);
     minIntDigits = std::clamp(minIntDigits, 1, 64);
     double n = std::isfinite(value) ? WholePart(value * std::pow(10.0, decimals)) : 0.0;
-    if (!std::isfinite(n)) n = 0.0;
+    if (!std::isfinite(n) || n == 0.0) n = 0.0;  // also turns -0 into 0
     const bool negative = n < 0.0;
     if (negative) n = -n;
 
