@@ -81,6 +81,7 @@ public:
 
     bool SearchRunning() const { return comm_.FlagRicercaCom != 255; }
     static std::string StateText(std::uint8_t comState);
+    std::string SearchText() const;  // "SEARCH COMUNICATION PORT: " and the position
 
     bool CommBusy = false;
     bool OffLine = false;
