@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -49,7 +50,11 @@ struct InjType {
     double Time2 = 0;         // becomes PwmTime1 (the file's fourth value line)
     double LimitHigh = 0;     // ceiling of the correction-table entries
     double LimitLow = 0;      // floor of the entries: LimitLow minus the entry's petrol time
-    std::string Note;         // enrichment-adaptation descriptor, items separated by ";"
+    // Enrichment-adaptation descriptor for the end of the automatic calibration, items
+    // separated by ";". The shipped types use "R" (enrichments back to 0) and
+    // "P<point><op><value>" with op "+", "-", "*" or "#" (add, subtract, multiply, set),
+    // e.g. "R;P1+0,2;P6*0,9"; interpreting them is the calibration's business.
+    std::string Note;
 };
 
 // One lambda sensor type ("[Lambda_nn]" and four value lines).
@@ -92,6 +97,7 @@ constexpr std::size_t kMaxMappingPairs = 64;
 // time switch on), then the file's values; the type tables are left alone. A value that is not numeric keeps its default without a message; a zero
 // divisor constant (K_Time_Inj_ms, K_Time_Pwm_ms, K_Timer_Gen_ms) keeps its default too.
 void ReadScaleConstants(Host& host, const std::string& path, ScaleConfig& cfg);
+// The same on lines already read (defaults first, then the lines).
 void ApplyScaleConstants(Host& host, const std::vector<std::string>& lines, ScaleConfig& cfg);
 
 // Type readers. A missing file leaves the table as it is; otherwise the table is rebuilt.
@@ -105,6 +111,7 @@ void ReadInjTypes(Host& host, const std::string& path, ScaleConfig& cfg, const s
 void ReadLambdaTypes(Host& host, const std::string& path, ScaleConfig& cfg, const std::string& appTitle,
                      const std::string& absentSensorName);
 
+// The same on lines already read (the table is always rebuilt).
 void ApplyGasLevelTypes(Host& host, const std::vector<std::string>& lines, ScaleConfig& cfg,
                         const std::string& appTitle);
 void ApplyInjTypes(Host& host, const std::vector<std::string>& lines, ScaleConfig& cfg,
