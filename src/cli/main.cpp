@@ -1,7 +1,195 @@
-// gas-workbench-cli: the workbench's command-line tool.
+// gas-workbench-cli: the workbench's command-line tool. Runs the same core as the window
+// program on the steady clock: shows what the program finds at start, lists the ports, and
+// keeps the link to the ECU (or the built-in simulated ECU) running while it reports.
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
 
-int main() {
-    std::puts("gas-workbench-cli");
+#include "app/AppFolder.h"
+#include "app/Workbench.h"
+#include "link/ports/ComPortMap.h"
+#include "link/ports/FtdiEnumerator.h"
+#include "link/ports/SystemPortProvider.h"
+#include "sim/SimulatedEcuPort.h"
+#include "util/EventHost.h"
+#include "util/Numbers.h"
+#include "util/SysInfo.h"
+
+using namespace gw;
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+void OnSignal(int) { g_stop = 1; }
+
+void Usage() {
+    std::puts(
+        "usage: gas-workbench-cli [--app-folder DIR] [--simulate | --com N | --usb] [COMMAND]\n"
+        "\n"
+        "commands:\n"
+        "  monitor [--seconds S]  keep the link running and report its state (default;\n"
+        "                         until Ctrl+C when no time is given)\n"
+        "  info                   the application folder, system, dictionary and scale settings\n"
+        "  ports                  the COM ports and the USB cables found\n"
+        "\n"
+        "  --simulate   talk to the built-in simulated ECU\n"
+        "  --com N      use COM port N (1-9)\n"
+        "  --usb        use the USB cable\n"
+        "Without a port option the link settings of BIN/SetCom.ini are used.");
+}
+
+std::string Today() {
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%d/%m/%Y", &tm);
+    return buf;
+}
+
+int Info(Workbench& wb) {
+    std::printf("Application folder: %s\n", wb.AppFolder.empty() ? "(root)" : wb.AppFolder.c_str());
+    std::printf("%s\n", AboutOsLine(GetOsDescription()).c_str());
+    std::printf("Title: %s\n", wb.AppTitle.c_str());
+    std::printf("Languages:");
+    for (int l = 0; l <= wb.Lingue.UboundLingue(); ++l)
+        std::printf(" %s%s", wb.Lingue.NomeLingua(l).c_str(), l == wb.Lingue.CurrentLanguage() ? "*" : "");
+    std::printf("\n");
+    const int bad = wb.Lingue.FindInconsistentLanguage();
+    if (bad >= 0) std::printf("Dictionary error: %s\n", wb.Lingue.NomeLingua(bad).c_str());
+    const ScaleConfig& s = wb.Scale;
+    std::printf("K_Time_Inj_ms %s  K_Time_Pwm_ms %s  K_VBat_V %s  K_Lambda_V %s  K_Timer_Gen_ms %s\n",
+                FormatFixed(s.K_Time_Inj_ms, 4, 1).c_str(), FormatFixed(s.K_Time_Pwm_ms, 4, 1).c_str(),
+                FormatFixed(s.K_VBat_V, 6, 1).c_str(), FormatFixed(s.K_Lambda_V, 4, 1).c_str(),
+                FormatFixed(s.K_Timer_Gen_ms, 4, 1).c_str());
+    ScaleConfig types = s;
+    ReadGasLevelTypes(wb.host, wb.Path("\\LNG\\ConfigScale.ini"), types, wb.AppTitle);
+    ReadInjTypes(wb.host, wb.Path("\\LNG\\ConfigScale.ini"), types, wb.AppTitle);
+    ReadLambdaTypes(wb.host, wb.Path("\\LNG\\ConfigScale.ini"), types, wb.AppTitle, "");
+    std::printf("Types: %zu gas-level, %zu injector, %zu lambda\n", types.GasLevelTypes.size(),
+                types.InjTypes.size(), types.LambdaTypes.size());
+    const ClsComm& c = *wb.Comm;
+    std::printf("Link: %s, search %d, answer window %.0f us, idle %.0f us, resends %d\n",
+                c.Simulated ? "simulated ECU" : c.UsbCom ? "USB" : c.ComPortNome().c_str(), c.FlagRicercaCom,
+                c.AttesaGlobale_usec, c.Idle_usec, c.NumReSend);
     return 0;
+}
+
+int Ports(const std::string& appFolder) {
+    const ComPortMap map = ComPortMap::Load(appFolder);
+    for (int n = ComPortMap::kFirstCom; n <= ComPortMap::kLastCom; ++n)
+        std::printf("COM%d  %s%s\n", n, map.DevicePath(n).c_str(), map.IsMapped(n) ? "  (BIN/ComPorts.ini)" : "");
+    const FtdiEnumerator usb;
+    const auto devices = usb.List();
+    std::printf("USB cables: %zu\n", devices.size());
+    for (size_t i = 0; i < devices.size(); ++i) std::printf("  USB %zu  %s\n", i, devices[i].devicePath.c_str());
+    return 0;
+}
+
+int Monitor(Workbench& wb, SteadyHost& host, double seconds) {
+    wb.OpenCommLog(Today());
+    std::string last0 = "\x01", last1 = "\x01";
+    bool lastWdog = true;
+    int goodAnswers = 0;
+    double lastReport = host.MicroClock();
+    wb.onDisplayTick = [&] {
+        const ConnectionStatus& st = wb.Cycle->status;
+        if (st.text1 != last1 && st.text1.rfind("COM OK", 0) != 0) {
+            std::printf("%8.3f s  %s\n", host.MicroClock() / 1e6, st.text1.c_str());
+            last1 = st.text1;
+        } else if (st.text1.rfind("COM OK", 0) == 0 && last1.rfind("COM OK", 0) != 0) {
+            std::printf("%8.3f s  COM OK\n", host.MicroClock() / 1e6);
+            last1 = st.text1;
+        }
+        if (st.text0 != last0) {
+            if (!st.text0.empty()) std::printf("%8.3f s  %s\n", host.MicroClock() / 1e6, st.text0.c_str());
+            last0 = st.text0;
+        }
+        if (lastWdog && !wb.Comm->WDogPresente) ++goodAnswers;
+        if (wb.Comm->WDogPresente != lastWdog) {
+            std::printf("%8.3f s  ECU %s\n", host.MicroClock() / 1e6,
+                        wb.Comm->WDogPresente ? "silent" : "answers");
+            lastWdog = wb.Comm->WDogPresente;
+        }
+        if (host.MicroClock() - lastReport >= 10e6) {
+            lastReport = host.MicroClock();
+            std::printf("%8.3f s  link %s, connected for %.0f s\n", host.MicroClock() / 1e6,
+                        wb.Comm->WDogPresente ? "down" : "up", wb.Comm->TimeComSeconds());
+        }
+        std::fflush(stdout);
+        if (g_stop) wb.ExitRequested = true;
+    };
+    const double end = seconds > 0 ? host.MicroClock() + seconds * 1e6 : 1e300;
+    while (!wb.ExitRequested && host.MicroClock() < end)
+        host.RunEventsUntil(std::min(end, host.MicroClock() + 100'000));
+    wb.Shutdown();
+    std::printf("log: %s\n", wb.Comm->Log().Path().c_str());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    AppFolderChoice choice = ResolveAppFolder(argc, argv);
+    std::vector<std::string>& args = choice.rest;
+
+    bool simulate = false, usb = false;
+    int com = 0;
+    double seconds = 0;
+    std::string command = "monitor";
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            Usage();
+            return 0;
+        } else if (a == "--simulate") {
+            simulate = true;
+        } else if (a == "--usb") {
+            usb = true;
+        } else if (a == "--com" && i + 1 < args.size()) {
+            com = std::atoi(args[++i].c_str());
+            if (com < 1 || com > 9) {
+                std::fprintf(stderr, "--com takes a port number from 1 to 9\n");
+                return 2;
+            }
+        } else if (a == "--seconds" && i + 1 < args.size()) {
+            seconds = std::atof(args[++i].c_str());
+        } else if (a == "monitor" || a == "info" || a == "ports") {
+            command = a;
+        } else {
+            std::fprintf(stderr, "unknown argument: %s\n\n", a.c_str());
+            Usage();
+            return 2;
+        }
+    }
+    if (command == "ports") return Ports(choice.appFolder);
+
+    SteadyHost host;
+    host.SetMessageSink([](const ShownMessage& m) {
+        std::fprintf(stderr, "[%s] %s\n", m.title.c_str(), m.text.c_str());
+    });
+    std::shared_ptr<SimEcu> ecu = std::make_shared<SimEcu>();
+    SystemPortProvider ports(choice.appFolder, "/sys",
+                             [&host, ecu] { return std::make_unique<SimulatedEcuPort>(host, ecu); });
+    Workbench wb(host, ports, choice.appFolder);
+    wb.Main();
+    if (simulate || usb || com) {
+        // A port chosen on the command line is used as it is: no search, settings untouched.
+        wb.Comm->FlagRicercaCom = 255;
+        wb.Comm->Simulated = simulate;
+        wb.Comm->UsbCom = usb;
+        if (com) wb.Comm->SetComPort(static_cast<std::int16_t>(com));
+        wb.Cycle->CheckConfiguredPort();
+    }
+    if (command == "info") {
+        wb.Shutdown();
+        return Info(wb);
+    }
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    return Monitor(wb, host, seconds);
 }

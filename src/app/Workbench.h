@@ -1,0 +1,67 @@
+// Workbench: the program's global state, one of each (application folder, scale and type
+// configuration, calibration parameters, dictionary, the link and its cycle, the flags the
+// windows share), and the start-up in its fixed order. The window program, the command-line
+// tool and the tests each make one on their own host; what the pages show is not here.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "lang/ClsLingue.h"
+#include "link/ClsComm.h"
+#include "link/ComCycle.h"
+#include "model/CalibrationParameters.h"
+#include "model/ScaleConfig.h"
+#include "util/Host.h"
+
+namespace gw {
+
+inline constexpr const char* kSoftwareVersion = " Software ver. 01.01.03";
+
+class Workbench {
+public:
+    Workbench(Host& host, PortProvider& ports, std::string appFolder);
+    ~Workbench();
+    Workbench(const Workbench&) = delete;
+    Workbench& operator=(const Workbench&) = delete;
+
+    // Start-up: decimal comma, scale constants, dictionary, link settings, calibration
+    // parameters, then the two window timers. The window (when there is one) is shown by
+    // the host between the last two steps.
+    void Main();
+    // The main window's load: rotate and open the communication log.
+    void OpenCommLog(const std::string& today);
+    // Closing: off-line, timers stopped, a running exchange let finish, port closed, log
+    // closed.
+    void Shutdown();
+
+    Host& host;
+    std::string AppFolder;
+    std::string DecimalComma = ",";
+    ScaleConfig Scale;
+    CalibrationParameters Calib;
+    ClsLingue Lingue;
+    std::unique_ptr<ClsComm> Comm;
+    std::unique_ptr<ComCycle> Cycle;
+    std::string AppTitle;
+    bool RequestsEnabled = false;
+    bool FirmwareUpdateRequested = false;
+    bool ExitRequested = false;
+    std::string PendingConfigFile;
+
+    std::unique_ptr<Timer> Timer1;  // 1 ms: the communication cycle
+    std::unique_ptr<Timer> Timer2;  // 14 ms: the display scheduler
+    // The display scheduler's tick, set by the window; guarded by DisplayBusy here.
+    std::function<void()> onDisplayTick;
+    // Whether a parameter write is pending or running ("UPGRADE" in the status bar).
+    std::function<bool()> writePending;
+    bool DisplayBusy = false;
+
+    std::string Path(const std::string& relative) const;
+
+private:
+    void DisplayTick();
+};
+
+}  // namespace gw
