@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the build needs on Debian 12 (run as root); does nothing when all is there.
 set -euo pipefail
-pkgs=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev)
+pkgs=(cmake make g++ clang libgtest-dev libgmock-dev libbenchmark-dev
+      qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libgl1-mesa-dev
+      xvfb xauth)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
