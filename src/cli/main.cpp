@@ -15,7 +15,9 @@
 #include "link/ports/FtdiEnumerator.h"
 #include "link/ports/SystemPortProvider.h"
 #include "sim/SimulatedEcuPort.h"
+#include "link/ModComm.h"
 #include "util/EventHost.h"
+#include "util/HexText.h"
 #include "util/Numbers.h"
 #include "util/SysInfo.h"
 
@@ -33,6 +35,12 @@ void Usage() {
         "commands:\n"
         "  monitor [--seconds S]  keep the link running and report its state (default;\n"
         "                         until Ctrl+C when no time is given)\n"
+        "  ping [--timeout S] [--stay S]\n"
+        "                         run the link as the program does (settings, port search,\n"
+        "                         keep-alive) until the ECU answers; print where it answered\n"
+        "  send HEX [--timeout S] send one request: the command code and its payload in\n"
+        "                         hexadecimal (\"0D\" reads block 2, \"09454343\" ...); prints the\n"
+        "                         answer frame in hexadecimal\n"
         "  info                   the application folder, system, dictionary and scale settings\n"
         "  ports                  the COM ports and the USB cables found\n"
         "\n"
@@ -131,6 +139,66 @@ int Monitor(Workbench& wb, SteadyHost& host, double seconds) {
     return 0;
 }
 
+// Runs the link until the ECU has answered (a good answer clears the watchdog flag).
+bool WaitConnected(Workbench& wb, SteadyHost& host, double timeoutS) {
+    const double end = host.MicroClock() + timeoutS * 1e6;
+    while (!g_stop && host.MicroClock() < end) {
+        host.RunEventsUntil(std::min(end, host.MicroClock() + 10'000));
+        if (!wb.Comm->WDogPresente && wb.Comm->ComState == kComIdle && wb.Comm->IsOpen()) return true;
+    }
+    return false;
+}
+
+std::string Medium(ClsComm& c) {
+    Port* p = c.ActivePort();
+    return p ? p->Description() : std::string("?");
+}
+
+int Ping(Workbench& wb, SteadyHost& host, double timeoutS, double stayS) {
+    wb.OpenCommLog(Today());
+    if (!WaitConnected(wb, host, timeoutS)) {
+        std::fprintf(stderr, "no ECU answered within %.0f s (last state: %s)\n", timeoutS,
+                     ComCycle::StateText(wb.Comm->ComState).c_str());
+        wb.Shutdown();
+        return 1;
+    }
+    std::printf("ECU answers on %s\n", Medium(*wb.Comm).c_str());
+    std::fflush(stdout);
+    if (stayS > 0) {
+        const double end = host.MicroClock() + stayS * 1e6;
+        while (!g_stop && host.MicroClock() < end) host.RunEventsUntil(std::min(end, host.MicroClock() + 100'000));
+        std::printf("link %s after %.0f s more\n", wb.Comm->WDogPresente ? "lost" : "kept", stayS);
+    }
+    const bool ok = !wb.Comm->WDogPresente;
+    wb.Shutdown();
+    return ok ? 0 : 1;
+}
+
+int Send(Workbench& wb, SteadyHost& host, const std::string& hex, double timeoutS) {
+    const std::string bytes = HexToBytes(hex);
+    if (hex.empty() || bytes.empty()) {
+        std::fprintf(stderr, "send: give the command code and payload in hexadecimal, e.g. 0D\n");
+        return 2;
+    }
+    wb.OpenCommLog(Today());
+    if (!WaitConnected(wb, host, timeoutS)) {
+        std::fprintf(stderr, "no ECU answered within %.0f s\n", timeoutS);
+        wb.Shutdown();
+        return 1;
+    }
+    const std::string request = ComponiMsg(0x41, 0x02, static_cast<std::uint8_t>(bytes[0]), bytes.substr(1));
+    std::printf("request %s\n", BytesToHex(request).c_str());
+    wb.Comm->LastAnswer.clear();
+    const bool ok = wb.Comm->SendMsgWait(request);
+    if (ok)
+        std::printf("answer  %s\n", BytesToHex(wb.Comm->LastAnswer).c_str());
+    else
+        std::fprintf(stderr, "the ECU did not accept the request (%s)\n",
+                     ComCycle::StateText(wb.Comm->ComState).c_str());
+    wb.Shutdown();
+    return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -139,8 +207,8 @@ int main(int argc, char** argv) {
 
     bool simulate = false, usb = false;
     int com = 0;
-    double seconds = 0;
-    std::string command = "monitor";
+    double seconds = 0, timeoutS = 30, stayS = 0;
+    std::string command = "monitor", hex;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
@@ -158,8 +226,15 @@ int main(int argc, char** argv) {
             }
         } else if (a == "--seconds" && i + 1 < args.size()) {
             seconds = std::atof(args[++i].c_str());
-        } else if (a == "monitor" || a == "info" || a == "ports") {
+        } else if (a == "--timeout" && i + 1 < args.size()) {
+            timeoutS = std::atof(args[++i].c_str());
+        } else if (a == "--stay" && i + 1 < args.size()) {
+            stayS = std::atof(args[++i].c_str());
+        } else if (a == "monitor" || a == "info" || a == "ports" || a == "ping") {
             command = a;
+        } else if (a == "send" && i + 1 < args.size()) {
+            command = a;
+            hex = args[++i];
         } else {
             std::fprintf(stderr, "unknown argument: %s\n\n", a.c_str());
             Usage();
@@ -191,5 +266,7 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
+    if (command == "ping") return Ping(wb, host, timeoutS, stayS);
+    if (command == "send") return Send(wb, host, hex, timeoutS);
     return Monitor(wb, host, seconds);
 }

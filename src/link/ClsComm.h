@@ -96,6 +96,8 @@ public:
     // ---- one exchange ----
     std::string OutBuffer;
     std::string InBuffer;
+    // The last good answer frame, as judged (extra bytes after the frame left out).
+    std::string LastAnswer;
     std::uint8_t ComState = kComOpening;
     std::int16_t NumReSendState = 0;
     bool WDogPresente = true;

@@ -173,6 +173,7 @@ void ClsComm::VerificaRisposta() {
     } else {
         switch (EsitoMsg(InBuffer)) {
             case kStatusDone:
+                LastAnswer = InBuffer.substr(0, static_cast<std::size_t>(static_cast<std::uint8_t>(InBuffer[2])) + 2);
                 ElaboraRisposta();
                 WDogPresente = false;
                 NumWDogSend = 0;
