@@ -1,0 +1,144 @@
+#include "link/FirmwareCheck.h"
+
+#include "link/ComCycle.h"
+#include "link/Commands.h"
+#include "link/ModComm.h"
+#include "util/FileIo.h"
+#include "util/FileSys.h"
+
+namespace gw {
+
+namespace {
+constexpr const char* kSetComIni = "\\BIN\\SetCom.ini";
+constexpr const char* kCrLf = "\r\n";
+}  // namespace
+
+FirmwareCheck::FirmwareCheck(ClsComm& comm, ComCycle* cycle) : comm_(comm), cycle_(cycle) {}
+
+std::string FirmwareCheck::ImagePath() const { return AppPath(comm_.AppFolder(), kFirmwareImagePath); }
+std::string FirmwareCheck::FlashIniPath() const { return AppPath(comm_.AppFolder(), kFlashIniPath); }
+
+bool FirmwareCheck::ReadEcuIdentity() {
+    if (comm_.ComState == kComOffLine) {
+        comm_.FirmwareEcu.clear();
+        return true;
+    }
+    const std::string request = RequestMsg(CMD_READ_FIRMWARE);
+    if (comm_.SendMsgWait(request) || comm_.SendMsgWait(request)) return true;
+
+    // From the ECU's memory instead. Answers left in the queue by earlier reads would be
+    // taken for the identity: the queue is emptied first.
+    while (!comm_.EstraiRisposta().empty()) {
+    }
+    const bool head = comm_.SendMsgWait(ReadMemZoneMsg(kZoneIdentity1, kZoneIdentity1Count));
+    const std::string part1 = head ? comm_.EstraiRisposta() : std::string();
+    const bool tail = comm_.SendMsgWait(ReadMemZoneMsg(kZoneIdentity2, kZoneIdentity2Count));
+    const std::string part2 = tail ? comm_.EstraiRisposta() : std::string();
+    comm_.FirmwareEcu = IdentityTextFromRecord(part1 + part2);
+    return head || tail;
+}
+
+bool FirmwareCheck::LeggiIdentita() {
+    if (hooks.setBusyPointer) hooks.setBusyPointer(true);
+    const bool ecuRead = ReadEcuIdentity();
+    bool ok = Image.LeggiFlashIni(FlashIniPath());
+    if (ok) {
+        Image.RedimTableFlash(Image.LargFlash, false);
+        ok = Image.CaricaFirmware(comm_.host(), ImagePath());
+    }
+    if (ok) FirmwareFle = Image.IdentityText();
+    if (hooks.setBusyPointer) hooks.setBusyPointer(false);
+    return ok && ecuRead;
+}
+
+bool FirmwareCheck::FileNewerThanEcu() const {
+    const FirmwareIdentity ecu = Ecu(), fle = Fle();
+    return SameProject(ecu, fle) && FileFirmwareNewer(ecu, fle);
+}
+
+std::string FirmwareCheck::EcuNewerMessage(const FirmwareTexts& t) const {
+    const FirmwareIdentity ecu = Ecu(), fle = Fle();
+    return t.T1 + kCrLf + kCrLf + t.softwareVersion + kCrLf + kCrLf + "Firmware Ecu  ver " + ecu.VersStr +
+           " - " + ecu.DataStr + " - " + ecu.CLIENTE + kCrLf + kCrLf + "Firmware File ver " + fle.VersStr +
+           " - " + fle.DataStr + " - " + fle.CLIENTE + kCrLf;
+}
+
+std::string FirmwareCheck::ForeignMessage(const FirmwareTexts& t) const {
+    const FirmwareIdentity ecu = Ecu(), fle = Fle();
+    return t.T2 + kCrLf + kCrLf + t.softwareVersion + kCrLf + kCrLf + "Firmware Ecu " + ecu.VersStr + " " +
+           ecu.DataStr + " - " + fle.VersStr + " " + fle.DataStr + kCrLf;
+}
+
+void FirmwareCheck::OpenUpgradeWindow() {
+    if (hooks.runUpgradeWindow) hooks.runUpgradeWindow();
+}
+
+void FirmwareCheck::EndSearchAccepted() {
+    if (cycle_) {
+        cycle_->EcuAccepted();
+    } else if (comm_.FlagRicercaCom != 255) {
+        comm_.FlagRicercaCom = 255;
+        comm_.WriteSetCom(kSetComIni);
+    }
+}
+
+void FirmwareCheck::Refuse() {
+    if (cycle_) {
+        cycle_->EcuRefused();
+        return;
+    }
+    comm_.ComState = kComClosed;
+    if (comm_.FlagRicercaCom != 255) comm_.FlagRicercaCom = comm_.FlagRicercaCom < 9 ? comm_.FlagRicercaCom + 1 : 0;
+}
+
+FirmwareVerdict FirmwareCheck::VerificaFirmware(FirmwareFlags flags, const FirmwareTexts& texts) {
+    Host& host = comm_.host();
+    if (!FileExists(ImagePath())) {
+        host.MessageBox(ImagePath() + " " + kCrLf + texts.T3, kFirmwareTitle, MsgIcon::Critical, MsgButtons::Ok);
+        comm_.LoadWDogSend();
+        flags.ExitRequested = true;
+        return FirmwareVerdict::ImageMissing;
+    }
+    if (comm_.ComState != kComIdle || !LeggiIdentita()) return FirmwareVerdict::NotChecked;
+
+    const FirmwareIdentity ecu = Ecu(), fle = Fle();
+    if (!SameProject(ecu, fle)) {
+        if (MismatchCount >= kMismatchesBeforeMessage) {
+            host.MessageBox(ForeignMessage(texts), kFirmwareTitle, MsgIcon::Critical, MsgButtons::Ok);
+            MismatchCount = 0;
+        } else {
+            ++MismatchCount;
+        }
+        comm_.LoadWDogSend();
+        Refuse();
+        return FirmwareVerdict::Foreign;
+    }
+
+    FirmwareVerdict verdict = FirmwareVerdict::Accepted;
+    if (flags.FirmwareUpdateRequested) {
+        flags.FirmwareUpdateRequested = false;
+        OpenUpgradeWindow();
+        flags.ExitRequested = !flags.RequestsEnabled;
+        verdict = FirmwareVerdict::Upgraded;
+    } else if (ecu.VersNum == fle.VersNum) {
+        if (FirmwareDateLater(fle, ecu)) {
+            OpenUpgradeWindow();
+            verdict = FirmwareVerdict::Upgraded;
+        }
+        flags.RequestsEnabled = true;
+    } else if (ecu.VersNum < fle.VersNum) {
+        OpenUpgradeWindow();
+        flags.ExitRequested = !flags.RequestsEnabled;
+        verdict = FirmwareVerdict::Upgraded;
+    } else {
+        host.MessageBox(EcuNewerMessage(texts), kFirmwareTitle, MsgIcon::Critical, MsgButtons::Ok);
+        comm_.LoadWDogSend();
+        flags.ExitRequested = true;
+        verdict = FirmwareVerdict::EcuNewer;
+    }
+    EndSearchAccepted();
+    MismatchCount = 0;
+    return verdict;
+}
+
+}  // namespace gw
