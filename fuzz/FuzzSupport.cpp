@@ -1,0 +1,71 @@
+#include "FuzzSupport.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace gwfuzz {
+
+namespace {
+
+struct Scratch {
+    std::string path;
+    Scratch() {
+        std::error_code ec;
+        std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+        if (ec) base = "/tmp";
+        std::string tmpl = (base / "gw-fuzz-XXXXXX").string();
+        if (!mkdtemp(tmpl.data())) {
+            std::perror("mkdtemp");
+            std::abort();
+        }
+        path = tmpl;
+        std::filesystem::create_directories(path + "/BIN");
+        std::filesystem::create_directories(path + "/LNG");
+    }
+    ~Scratch() {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+};
+
+}  // namespace
+
+const std::string& ScratchFolder() {
+    static Scratch s;
+    return s.path;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    FUZZ_CHECK(out.good());
+}
+
+std::string EncodeLine(const std::string& plain) {
+    std::string digits;
+    digits.reserve(plain.size() * 4);
+    for (unsigned char c : plain) {
+        char group[8];
+        std::snprintf(group, sizeof group, "%04u", 2u * c);
+        digits += group;
+    }
+    std::reverse(digits.begin(), digits.end());
+    return digits;
+}
+
+std::vector<std::string> SplitAt(const std::string& text, const std::string& separator) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t at = separator.empty() ? std::string::npos : text.find(separator, start);
+        if (at == std::string::npos) break;
+        parts.push_back(text.substr(start, at - start));
+        start = at + separator.size();
+    }
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+}  // namespace gwfuzz

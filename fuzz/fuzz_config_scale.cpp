@@ -1,0 +1,56 @@
+// Fuzz target: the readers of "\LNG\ConfigScale.ini" on lines (scale constants, the three
+// type tables, the calibration parameters) and the line-level helpers they share. Any
+// lines are read without a crash, the divisor constants stay usable, the tables keep to
+// their section numbers, and every converted value is in its type's range.
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "FuzzSupport.h"
+#include "link/EncodedFiles.h"
+#include "model/CalibrationParameters.h"
+#include "model/ConfigScaleFile.h"
+#include "model/ScaleConfig.h"
+#include "util/EventHost.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace gw;
+    if (size > 64 * 1024) return 0;
+    const std::vector<std::string> lines =
+        SplitFileLines(std::string(reinterpret_cast<const char*>(data), size));
+    VirtualHost host;
+    // Half the inputs read numbers in the decimal-comma format, half in the dot format.
+    host.SetLocale(size % 2 ? NumberLocale::Dot() : NumberLocale::Comma());
+
+    ScaleConfig cfg;
+    ApplyScaleConstants(host, lines, cfg);
+    for (double k : {cfg.K_Time_Inj_ms, cfg.K_Time_Pwm_ms, cfg.K_Timer_Gen_ms}) FUZZ_CHECK(k != 0);
+    FUZZ_CHECK(cfg.SoglieMapping.size() <= kMaxMappingPairs);
+
+    ApplyGasLevelTypes(host, lines, cfg, "fuzz");
+    ApplyInjTypes(host, lines, cfg, "fuzz");
+    ApplyLambdaTypes(host, lines, cfg, "fuzz", "NO LAMBDA");
+    FUZZ_CHECK(cfg.GasLevelTypes.size() <= kMaxSectionNumber + 1);
+    FUZZ_CHECK(cfg.LambdaTypes.size() <= kMaxSectionNumber + 1);
+    for (const auto& t : cfg.InjTypes) FUZZ_CHECK(t.Code >= 0 && t.Code <= kMaxSectionNumber);
+    for (const auto& t : cfg.GasLevelTypes) FUZZ_CHECK(t.FullScaleCount() > 0);
+    (void)FindGasLevelType(cfg, 3);
+    (void)FindLambdaType(cfg, 1);
+
+    CalibrationParameters params;
+    ApplyCalibrationParameters(host, lines, params, "fuzz");
+
+    // The shared helpers on every line.
+    for (std::size_t i = 0; i < lines.size() && i < 512; ++i) {
+        const std::string& l = lines[i];
+        if (const auto n = SectionNumber(l, "[InjType_")) FUZZ_CHECK(*n >= 0 && *n <= kMaxSectionNumber);
+        if (const auto list = ReadConfigList(lines, l)) FUZZ_CHECK(list->size() <= kMaxConfigListItems);
+        if (const auto v = FindConfigValue(lines, l)) FUZZ_CHECK(v->size() <= size);
+        (void)CommaNumberValue(l);
+        (void)LocaleNumberValue(l, host.Locale());
+        (void)Int16Value(l, host.Locale());
+        (void)ByteValue(l, host.Locale());
+        if (const auto d = CommaNumberValue(l)) (void)RoundToInt16(*d);
+    }
+    return 0;
+}
