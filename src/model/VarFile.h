@@ -1,0 +1,39 @@
+// VarFile: the configuration file (*.var, and "\LNG\Default.Xar") that saves and restores
+// the parameter blocks 2, 3, 5 and the correction tables, and the block 5 line the
+// firmware upgrade restores. Saving goes through the block encoders; loading decodes the
+// lines as if the ECU had sent them and writes the result to the ECU through the image's
+// link. Choosing the file and refreshing the pages is the window's business.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "model/ParameterImage.h"
+
+namespace gw {
+
+inline constexpr const char* kVarSoftwareVersion = " Software ver. 01.01.03";
+// Larger files are not configuration files: refused without reading them.
+inline constexpr std::size_t kMaxVarFileBytes = 1024 * 1024;
+
+// The file's text: "[INFO]", the information line (appTitle, dateTime as the caller
+// formats it), "[BLK2]"/B2, "[BLK3]"/B3, "[BLK5]"/B5 (firmware above 132 only), "[COR]"
+// and "[ADT]" with 192 numbers each in the host's number format; CR LF line ends.
+// Pending changes are merged into the image, as a write would.
+std::string VarFileText(ParameterImage& image, const std::string& appTitle, const std::string& dateTime);
+// Writes that text atomically; false (and error) when it cannot be written.
+bool SaveVarFile(ParameterImage& image, const std::string& path, const std::string& appTitle,
+                 const std::string& dateTime, std::string* error = nullptr);
+
+// Reads the file into the image and writes blocks 2, 3, 5 (firmware 133 and later) and the
+// correction table to the ECU. Mode, Mode2 and SlaveState are never taken from the file.
+// Off-line nothing is sent and the file's values stay in the image (true). A missing,
+// unreadable or oversized file changes nothing (false). A failed write restores the blocks
+// (and tables) not yet accepted by the ECU and gives false.
+bool LoadVarFile(ParameterImage& image, const std::string& path);
+
+// Decodes the first non-empty line of the file (its first two characters dropped) as block
+// 5; a missing file shows the "SYSTEM ERROR" message box. Sends nothing.
+bool LoadBlock5Line(ParameterImage& image, const std::string& path);
+
+}  // namespace gw
