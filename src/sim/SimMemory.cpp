@@ -146,6 +146,16 @@ void SimMemory::FactoryParameters() {
     block3[71] = 1;
     block3[72] = 1;
 
+    FactoryBlock5();
+
+    corTable.fill(0);
+    corTable[185] = 1000;  // Alfa 1.0
+    const std::int16_t places[5] = {30, 63, 94, 125, 157};
+    for (int i = 0; i < 5; ++i) corTable[187 + i] = places[i];
+    adtTable.fill(0);
+}
+
+void SimMemory::FactoryBlock5() {
     block5.clear();
     if (identity_.block5 != SimBlock5Form::Absent) {
         block5.assign(identity_.block5 == SimBlock5Form::Long ? Block5LongSize : Block5ShortSize, 0);
@@ -157,12 +167,33 @@ void SimMemory::FactoryParameters() {
             PutU16(block5, 21, 600);
         }
     }
+}
 
-    corTable.fill(0);
-    corTable[185] = 1000;  // Alfa 1.0
-    const std::int16_t places[5] = {30, 63, 94, 125, 157};
-    for (int i = 0; i < 5; ++i) corTable[187 + i] = places[i];
-    adtTable.fill(0);
+void SimMemory::AdoptFlashedIdentity() {
+    const SimBytes r = IdentityRecord();
+    // BCD bytes back to digits; a byte that is not BCD (erased flash) reads as 00.
+    auto digits = [&](std::size_t from, std::size_t count) {
+        std::string d;
+        for (std::size_t i = from; i < from + count; ++i) {
+            const int hi = r[i] >> 4, lo = r[i] & 0x0F;
+            const bool bcd = hi <= 9 && lo <= 9;
+            d += static_cast<char>('0' + (bcd ? hi : 0));
+            d += static_cast<char>('0' + (bcd ? lo : 0));
+        }
+        return d;
+    };
+    identity_.version = digits(0, 2);
+    identity_.date = digits(2, 4);
+    identity_.project.assign(r.begin() + 6, r.end());
+    const bool expert = identity_.VersionNumber() >= 133;
+    const SimBlock5Form form = !expert ? SimBlock5Form::Absent
+                               : identity_.block5 == SimBlock5Form::Absent ? SimBlock5Form::Long
+                                                                            : identity_.block5;
+    if (form != identity_.block5) {
+        identity_.block5 = form;
+        FactoryBlock5();
+        saved_.block5 = block5;
+    }
 }
 
 void SimMemory::SaveParameters() {

@@ -86,6 +86,10 @@ public:
     void EraseFlash();
     // Writes the identity record into flash.
     void WriteIdentity(const SimIdentity& id);
+    // After a flash write has ended: the firmware now in flash is the ECU's, so its
+    // identity record decides the identity and whether the expert block exists (version
+    // 133 and later; a block that appears starts from its factory values).
+    void AdoptFlashedIdentity();
     // A deterministic set of initial samples.
     void SeedSamples(std::uint64_t seed);
 
@@ -93,6 +97,8 @@ public:
     static void PutU16(std::vector<std::uint8_t>& v, std::size_t at, std::uint16_t x);
 
 private:
+    void FactoryBlock5();
+
     struct Saved {
         std::vector<std::uint8_t> block2, block3, block5;
         std::array<std::int16_t, TableSize> corTable{}, adtTable{};

@@ -148,6 +148,7 @@ SimBytes SimResponder::Execute(const SimRequest& r, double nowUs) {
             return ok({'E', 'C', 'O'});
         case WrtFlashEnd:
             if (state_ != SimEcuState::Flashing) return fail();
+            mem_.AdoptFlashedIdentity();
             SetState(SimEcuState::Run);
             return ok();
         case ReadMem1:
