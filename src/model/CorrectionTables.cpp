@@ -96,12 +96,14 @@ void ModelToTable(TimeTable& table, const ModelRecord& model) {
     }
 
     // Each entry from the segment j with X[j-1] <= t < X[j]; entries below X[0] keep theirs.
+    // The places are compared at 0.001 ms, so that single-precision noise (0.512 held as
+    // 0.51200002) does not move a step out of its segment.
     int j = 1;
     for (int k = 0; k < kCorTableTimeEntries; ++k) {
         const double t = Round3(k * kCorTableStepMs);
-        while (j <= kModelSegments && t >= X(j)) ++j;
+        while (j <= kModelSegments && t >= Round3(X(j))) ++j;
         if (j > kModelSegments) break;
-        if (t < X(j - 1)) continue;
+        if (t < Round3(X(j - 1))) continue;
         const double slope = W[j] != 0.0 ? (V[j] - M[j]) / W[j] : 0.0;
         table[static_cast<std::size_t>(k)] = Round3(M[j] + slope * Round3(t - X(j - 1)) + offset);
     }
