@@ -4,6 +4,7 @@
 // each value to its width and clamps what does not fit, so the later fields never move.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -52,16 +53,19 @@ private:
 
 class HexFieldWriter {
 public:
+    // Values are counts: a scaled value is first rounded to the nearest count (ties to
+    // even), so 223.99999 from a division goes out as 224, not as 223 with a clipped digit.
     // Non-negative values (HexDigits); negative ones give 0, too large ones all FF.
-    void U8(double v) { Append(HexDigits(v), 1); }
-    void U16(double v) { Append(HexDigits(v), 2); }
-    void U32(double v) { Append(HexDigits(v), 4); }
+    void U8(double v) { Append(HexDigits(Count(v)), 1); }
+    void U16(double v) { Append(HexDigits(Count(v)), 2); }
+    void U32(double v) { Append(HexDigits(Count(v)), 4); }
     // Two's complement 16-bit (HexSigned16: 32767 or more gives 7FFF).
-    void S16(double v) { hex_ += ReverseBytes(HexSigned16(v)); }
+    void S16(double v) { hex_ += ReverseBytes(HexSigned16(Count(v))); }
 
     const std::string& Hex() const { return hex_; }
 
 private:
+    static double Count(double v) { return std::isfinite(v) ? std::nearbyint(v) : v; }
     void Append(std::string digits, std::size_t width) {
         if (digits.size() > 2 * width) digits.assign(2 * width, 'F');
         while (digits.size() < 2 * width) digits.insert(digits.begin(), '0');
