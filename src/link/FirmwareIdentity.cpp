@@ -79,9 +79,13 @@ bool FirmwareDateLater(const FirmwareIdentity& later, const FirmwareIdentity& ea
     return later.DayNum > earlier.DayNum;
 }
 
+bool ErasedIdentity(const FirmwareIdentity& id) {
+    return id.Text.size() >= 12 && id.Text.compare(0, 12, "FFFFFFFFFFFF") == 0;
+}
+
 bool SameProject(const FirmwareIdentity& ecu, const FirmwareIdentity& file) {
     const std::string code = Upper(file.CODICE);
-    return code.empty() || code == Upper(ecu.CODICE);
+    return code.empty() || code == Upper(ecu.CODICE) || ErasedIdentity(ecu);
 }
 
 bool FileFirmwareNewer(const FirmwareIdentity& ecu, const FirmwareIdentity& file) {

@@ -40,8 +40,13 @@ struct FirmwareIdentity {
 // True when `later` carries a later date than `earlier` (year, then month, then day).
 bool FirmwareDateLater(const FirmwareIdentity& later, const FirmwareIdentity& earlier);
 
+// An identity read from erased flash (the 12 digits all "F"): a flash write that never
+// ended. Such an ECU has no firmware of any project.
+bool ErasedIdentity(const FirmwareIdentity& id);
+
 // The ECU belongs to this workbench: the file's project code (upper case) is empty or
-// equals the ECU's (upper case).
+// equals the ECU's (upper case). An ECU with an erased identity belongs too, so that an
+// interrupted upgrade can be done again (its version reads as 0: older than any file).
 bool SameProject(const FirmwareIdentity& ecu, const FirmwareIdentity& file);
 
 // The file's firmware is newer than the ECU's: a higher version number, or the same

@@ -89,6 +89,12 @@ TEST(FirmwareIdentity, ProjectMatchAndNewerFirmware) {
     EXPECT_TRUE(SameProject(id("", ""), id("014015032010", "")));
     EXPECT_FALSE(SameProject(ecu, id("014015032010", "KD452 CUSTOMER 0999")));
     EXPECT_FALSE(SameProject(id("", ""), id("014015032010", "KD452 CUSTOMER 0815")));
+    // An identity read from erased flash (an upgrade that never ended) belongs, and is older.
+    const auto erased = FirmwareIdentity::Parse("FFFFFFFFFFFF" + std::string(32, '\xFF'));
+    EXPECT_TRUE(ErasedIdentity(erased));
+    EXPECT_FALSE(ErasedIdentity(ecu));
+    EXPECT_TRUE(SameProject(erased, ecu));
+    EXPECT_TRUE(FileFirmwareNewer(erased, ecu));
 
     // Newer: a higher version, or the same version with a later date.
     struct Case {

@@ -42,10 +42,14 @@ inline gw::SimEcuOptions EcuWith(const gw::SimIdentity& identity) {
 
 struct FirmwareSimRig {
     explicit FirmwareSimRig(const gw::SimEcuOptions& options = {})
-        : ecu(std::make_shared<gw::SimEcu>(options)), ports(host, ecu), comm(host, ports, dir.Path()), cycle(comm) {
+        : FirmwareSimRig(std::make_shared<gw::SimEcu>(options)) {}
+    // A new run of the program, from startUs on, on an ECU that has been used before.
+    explicit FirmwareSimRig(std::shared_ptr<gw::SimEcu> existing, double startUs = 0)
+        : host(startUs), ecu(std::move(existing)), ports(host, ecu), comm(host, ports, dir.Path()), cycle(comm) {
         const std::string bin = std::string(GW_SOURCE_DIR) + "/data/BIN/";
         dir.Write("BIN/Flash.ini", ReadAll(bin + "Flash.ini"));
         dir.Write("BIN/Norvik512.frh", ReadAll(bin + "Norvik512.frh"));
+        dir.Write("LNG/Default.Xar", ReadAll(std::string(GW_SOURCE_DIR) + "/data/LNG/Default.Xar"));
         comm.Simulated = true;
         comm.FlagRicercaCom = 255;  // no port search
         timer1 = host.CreateTimer([this] { cycle.OnTimer1(); });
@@ -76,7 +80,7 @@ struct FirmwareSimRig {
     int Count(std::uint8_t command) { return ecu->Responder().Count(command); }
 
     TempDir dir;
-    gw::VirtualHost host{0};
+    gw::VirtualHost host;
     std::shared_ptr<gw::SimEcu> ecu;
     SimOnlyPorts ports;
     gw::ClsComm comm;

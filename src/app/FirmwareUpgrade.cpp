@@ -1,0 +1,372 @@
+#include "app/FirmwareUpgrade.h"
+
+#include <array>
+#include <cstdlib>
+
+#include "link/Commands.h"
+#include "link/ModComm.h"
+#include "model/CorrectionTables.h"
+#include "model/EcuRequests.h"
+#include "model/VarFile.h"
+#include "util/FileIo.h"
+
+namespace gw {
+
+namespace {
+
+constexpr int kTries = 3;
+constexpr int kBarStart = 45;       // twips of the filled part at the start of a phase
+constexpr int kBarMargin = 90;      // twips of the track the filled part never covers
+constexpr int kGrowSteps = 10;      // per configuration item
+constexpr int kGrowTwips = 15;
+constexpr double kGrowStepUs = 20'000;
+constexpr double kBlinkUs = 100'000;
+constexpr double kRestartWaitUs = 9'000'000;
+constexpr double kSaveFlashWaitUs = 6'000'000;
+constexpr double kErrorPauseUs = 11 * 100'000;
+constexpr int kFirstExpertVersion = 133;
+constexpr std::size_t kTestDateFrameBytes = 22;
+constexpr std::size_t kTestDateBytes = 16;
+constexpr const char* kCrLf = "\r\n";
+
+std::string Trim(const std::string& s) {
+    std::size_t b = 0, e = s.size();
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (b < e && blank(s[b])) ++b;
+    while (e > b && blank(s[e - 1])) --e;
+    return s.substr(b, e - b);
+}
+
+}  // namespace
+
+FirmwareUpgrade::FirmwareUpgrade(ClsComm& comm, FirmwareCheck& check, ParameterImage& image,
+                                 bool& requestsEnabled, UpgradeTexts texts)
+    : comm_(comm), check_(check), image_(image), requestsEnabled_(requestsEnabled), texts_(std::move(texts)) {}
+
+void FirmwareUpgrade::Changed() {
+    if (onChanged) onChanged();
+}
+
+void FirmwareUpgrade::Wait(double us) { comm_.host().RunEventsUntil(comm_.host().MicroClock() + us); }
+
+void FirmwareUpgrade::RefreshReleases() {
+    const FirmwareIdentity ecu = check_.Ecu(), fle = check_.Fle();
+    LblRelEcu_Val = ecu.VersStr + " - " + ecu.DataStr;
+    LblRelFle_Val = fle.VersStr + " - " + fle.DataStr;
+}
+
+void FirmwareUpgrade::Form_Load() {
+    step = kWaitingFirstNext;
+    LblMsg = texts_.start;
+    LblRelEcu = texts_.relEcuCaption;
+    LblRelFle = texts_.relFleCaption;
+    RefreshReleases();
+    nextVisible = nextEnabled = true;
+    escVisible = escEnabled = true;
+    barVisible = false;
+    closed = false;
+    timerEnabled = true;
+    Changed();
+}
+
+void FirmwareUpgrade::OnTimer1() {
+    backColour = backColour == kColRed ? kColOrange : kColRed;
+    Changed();
+}
+
+void FirmwareUpgrade::CmdEsc_Click() {
+    // The buttons are hidden while the flash is written; a click that slips through while
+    // a step runs (events run inside the exchanges) is not acted on.
+    if (running_) return;
+    if (step == kFinished) {
+        requestsEnabled_ = true;
+        closed = true;
+    } else if (step == kConfirmExit) {
+        requestsEnabled_ = false;
+        closed = true;
+    } else {
+        LblMsg = std::string(kCrLf) + texts_.confirmExit + kCrLf + kCrLf;
+        step = kConfirmExit;
+        nextVisible = false;
+    }
+    Changed();
+}
+
+bool FirmwareUpgrade::EngineStopped() const { return image_.Block1.Rpm == 0 && image_.Block1.Pressure == 0; }
+
+void FirmwareUpgrade::CmdUpdate_Click() {
+    if (running_ || (step != kWaitingFirstNext && step != kReady)) return;
+    running_ = true;
+    nextEnabled = false;
+    busyPointer = true;
+    Changed();
+    // The engine speed needs the ECU's coil and cylinder counts: block 3 first.
+    if (step == kWaitingFirstNext) comm_.SendMsgWait(RequestMsg(CMD_READ_MEM3));
+    comm_.SendMsgWait(RequestMsg(CMD_READ_MEM1));
+    if (step == kWaitingFirstNext) {
+        if (!comm_.SendMsgWait(RequestMsg(CMD_READ_MEM1))) {
+            LblMsg = texts_.error;
+            Changed();
+            Wait(kErrorPauseUs);
+            running_ = false;
+            CmdEsc_Click();
+        } else if (!EngineStopped()) {
+            LblMsg = texts_.stopEngine + kCrLf;
+        } else {
+            step = kReady;
+            LblMsg = texts_.ready;
+        }
+    } else if (!EngineStopped()) {
+        step = kWaitingFirstNext;
+        LblMsg = texts_.stopEngine + kCrLf;
+        nextVisible = escVisible = true;
+        barVisible = false;
+    } else {
+        Upgrade();
+    }
+    running_ = false;
+    busyPointer = false;
+    nextEnabled = true;
+    Changed();
+}
+
+// ---- the steps ----
+
+bool FirmwareUpgrade::Try3(const std::function<bool()>& request) {
+    for (int i = 0; i < kTries; ++i)
+        if (request()) return true;
+    return false;
+}
+
+bool FirmwareUpgrade::Send3(const std::string& frame) {
+    return Try3([&] { return comm_.SendMsgWait(frame); });
+}
+
+// Block 5 defaults for an ECU without the expert block: the "B5" line of the default
+// configuration, or (a file of the older one-line form) its first line.
+bool FirmwareUpgrade::LoadBlock5Defaults() {
+    const std::string path = AppPath(comm_.AppFolder(), kDefaultXarPath);
+    if (const auto text = ReadWholeFile(path, kMaxVarFileBytes)) {
+        std::size_t start = 0;
+        while (start <= text->size()) {
+            std::size_t end = text->find('\n', start);
+            if (end == std::string::npos) end = text->size();
+            const std::string line = Trim(text->substr(start, end - start));
+            if (line.size() > 2 && line[0] == 'B' && line[1] == '5') {
+                image_.DecodeBlock5Hex(line.substr(2));
+                return true;
+            }
+            start = end + 1;
+        }
+    }
+    return LoadBlock5Line(image_, path);
+}
+
+bool FirmwareUpgrade::SaveConfiguration() {
+    const double k = image_.Scale().K_Time_Inj_ms;
+    if (!Send3(RequestMsg(CMD_READ_MEM2))) return false;
+    savedBlock2 = image_.Block2;
+    if (!Send3(RequestMsg(CMD_READ_MEM3))) return false;
+    savedBlock3 = image_.Block3;
+    TimeTable table = image_.CorTableEcu;
+    if (!Try3([&] { return ReadCorTable(comm_, table, k); })) return false;
+    savedCorTable = table;
+    const int version = FirmwareVersionNumber(comm_.FirmwareEcu);
+    if (version < kFirstExpertVersion) {
+        block5Saved_ = LoadBlock5Defaults();
+    } else {
+        if (!Send3(RequestMsg(CMD_READ_MEM5))) return false;
+        block5Saved_ = true;
+    }
+    savedBlock5 = image_.Block5;
+    if (!Send3(RequestMsg(CMD_READ_DCOL_FL))) return false;
+    savedTestDate = comm_.MemoDataCollaudo;
+    return true;
+}
+
+bool FirmwareUpgrade::ImpostaProgrammazione() {
+    if (comm_.EcuState == 3) return true;
+    comm_.AttesaGlobale_usec *= comm_.MolAttesaGlobale;
+    const bool sent = comm_.SendMsgWait(RequestMsg(CMD_SET_ECU_PRG, std::string(1, '\0')));
+    comm_.AttesaGlobale_usec_Default();
+    if (sent && comm_.ComState != kComClosed) return true;
+    comm_.host().MessageBox(kSendMessageError, texts_.caption, MsgIcon::Critical, MsgButtons::Ok);
+    return false;
+}
+
+bool FirmwareUpgrade::EraseAllFlash() {
+    const FirmwareImage& img = check_.Image;
+    std::array<bool, kFlashBlockRows> marked{};
+    bool any = false;
+    for (const std::string& a : IndirizziFirmware(comm_.host(), check_.ImagePath())) {
+        const int row = img.BlockOf(static_cast<std::uint32_t>(std::strtoul(a.c_str(), nullptr, 16)));
+        if (row >= 0) marked[static_cast<std::size_t>(row)] = any = true;
+    }
+    if (!any) return false;
+    const double wait = comm_.AttesaGlobale_usec;
+    comm_.AttesaGlobale_usec = wait * comm_.MolAttesaGlobale;
+    const bool sent = comm_.SendMsgWait(RequestMsg(CMD_ERASE_FLASH, std::string(1, '\0')));
+    comm_.AttesaGlobale_usec = wait;
+    // Only this exchange's acknowledgement counts: the state may be 3 from an earlier write.
+    return sent && comm_.EcuState == 3;
+}
+
+std::string FirmwareUpgrade::WriteMemoryToTab(std::uint32_t address) {
+    const std::string zone = check_.Image.Zone(address);
+    if (IsBlankFlashZone(zone)) {
+        ++zonesSkipped;
+        return "%OK";
+    }
+    ++zonesSent;
+    return comm_.SendMsgWait(FlashZoneMsg(address, zone)) ? "%OK" : "%KO";
+}
+
+bool FirmwareUpgrade::FineScrittura() {
+    if (!comm_.SendMsgWait(RequestMsg(CMD_WRT_FLASH_END))) return false;
+    Wait(kRestartWaitUs);
+    return true;
+}
+
+bool FirmwareUpgrade::WriteZones() {
+    zonesSent = zonesSkipped = 0;
+    const FirmwareImage& img = check_.Image;
+    const std::int64_t width = img.LargFlash;
+    for (std::int64_t offset = 0; offset <= width; offset += static_cast<std::int64_t>(kFlashZoneBytes)) {
+        const auto address = static_cast<std::uint32_t>(img.FirstAddress() + offset);
+        std::string result;
+        for (int i = 0; i < kTries; ++i) {
+            result = WriteMemoryToTab(address);
+            if (result == "%OK") break;
+        }
+        if (result == "%KO") {
+            const MsgAnswer a = comm_.host().MessageBox(
+                std::string(kSendMessageError) + kCrLf + kCrLf + "YES TO CONTINUE!",
+                texts_.caption + kZoneQuestionTitle, MsgIcon::Question, MsgButtons::YesNo);
+            if (a != MsgAnswer::Yes) {
+                GiveUp();
+                return false;
+            }
+        }
+        if (comm_.EcuState != 3) break;
+        barWidth = width > 0 ? static_cast<int>((trackWidth - kBarMargin) * offset / width) : 0;
+        Changed();
+    }
+    return true;
+}
+
+bool FirmwareUpgrade::RestoreConfiguration() {
+    const double k = image_.Scale().K_Time_Inj_ms;
+    // The saved records go back as they were: nothing pending is merged into them.
+    image_.ResetPendingRecords();
+    image_.Block2 = savedBlock2;
+    if (!Try3([&] { return WriteBlock(image_, 2, comm_); })) return false;
+    GrowBar();
+    image_.Block3 = savedBlock3;
+    if (!Try3([&] { return WriteBlock(image_, 3, comm_); })) return false;
+    GrowBar();
+    if (!Try3([&] { return WriteCorTable(comm_, savedCorTable, k); })) return false;
+    GrowBar();
+    if (FirmwareVersionNumber(comm_.FirmwareEcu) >= kFirstExpertVersion && block5Saved_) {
+        image_.Block5 = savedBlock5;
+        if (!Try3([&] { return WriteBlock(image_, 5, comm_); })) return false;
+        GrowBar();
+    }
+    std::string frame = savedTestDate;
+    if (frame.size() < kTestDateFrameBytes) frame.insert(0, kTestDateFrameBytes - frame.size(), '\0');
+    if (!comm_.SendMsgWait(RequestMsg(CMD_WRIT_DCOL, frame.substr(5, kTestDateBytes)))) return false;
+    GrowBar();
+    for (std::uint8_t command : {CMD_CANC_SMPL_BNZ, CMD_CANC_SMPL_GAS, CMD_CANC_ERR}) {
+        if (!Send3(RequestMsg(command))) return false;
+        GrowBar();
+    }
+    return true;
+}
+
+void FirmwareUpgrade::Upgrade() {
+    if (!SaveConfiguration()) return FailureEnding();
+    // The image is loaded by the identity check; without it nothing may be flashed.
+    if (check_.Image.TableFlash.empty() && !check_.LeggiIdentita()) return FailureEnding();
+    if (check_.Image.TableFlash.empty()) return FailureEnding();
+
+    busyPointer = true;
+    nextVisible = escVisible = false;
+    barVisible = true;
+    barFilledVisible = true;
+    barWidth = kBarStart;
+    Phase(kPhaseInit);
+    if (!ImpostaProgrammazione()) return FailureEnding();
+    Phase(kPhaseErase);
+    if (!EraseAllFlash()) return FailureEnding();
+    Phase(kPhaseWrite);
+    if (!WriteZones()) return;  // given up: the window closes
+    Phase(kPhaseWriteEnd);
+    if (!FineScrittura()) return FailureEnding();
+    Blink(21);
+
+    check_.LeggiIdentita();
+    RefreshReleases();
+
+    Phase(kPhaseConfiguration);
+    barWidth = kBarStart;
+    if (!RestoreConfiguration()) return FailureEnding();
+    Phase(kPhaseSaveFlash);
+    comm_.AttesaGlobale_usec = kSaveFlashWaitUs;
+    const bool saved = comm_.SendMsgWait(FrameSaveFlash());
+    comm_.AttesaGlobale_usec_Default();
+    if (!saved) return FailureEnding();
+    GrowBar();
+
+    Phase(kPhaseEnd);
+    Blink(10);
+    requestsEnabled_ = true;
+    step = kFinished;
+    LblMsg = texts_.done;
+    nextVisible = false;
+    escVisible = escEnabled = true;
+    barVisible = false;
+    busyPointer = false;
+    Changed();
+}
+
+void FirmwareUpgrade::FailureEnding() {
+    LblMsg = texts_.error;
+    nextVisible = false;
+    barVisible = false;
+    escVisible = escEnabled = true;
+    busyPointer = false;
+    Changed();
+}
+
+void FirmwareUpgrade::GiveUp() {
+    requestsEnabled_ = false;
+    step = kFinished;
+    nextVisible = escVisible = false;
+    barVisible = false;
+    busyPointer = false;
+    closed = true;
+    Changed();
+}
+
+void FirmwareUpgrade::Phase(const char* name) {
+    LblBackBar = name;
+    Changed();
+}
+
+void FirmwareUpgrade::GrowBar() {
+    for (int i = 0; i < kGrowSteps; ++i) {
+        barWidth += kGrowTwips;
+        Changed();
+        Wait(kGrowStepUs);
+    }
+}
+
+void FirmwareUpgrade::Blink(int times) {
+    for (int i = 0; i < times; ++i) {
+        barFilledVisible = !barFilledVisible;
+        Changed();
+        Wait(kBlinkUs);
+    }
+    barFilledVisible = true;
+}
+
+}  // namespace gw
