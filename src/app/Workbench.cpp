@@ -12,7 +12,10 @@ Workbench::Workbench(Host& h, PortProvider& ports, std::string appFolder)
     : host(h), AppFolder(std::move(appFolder)) {
     Comm = std::make_unique<ClsComm>(host, ports, AppFolder);
     Cycle = std::make_unique<ComCycle>(*Comm);
-    Timer1 = host.CreateTimer([this] { Cycle->OnTimer1(writePending && writePending()); });
+    Timer1 = host.CreateTimer([this] {
+        Cycle->OnTimer1(writePending && writePending());
+        if (onCommTick) onCommTick();
+    });
     Timer1->SetIntervalMs(1);
     Timer2 = host.CreateTimer([this] { DisplayTick(); });
     Timer2->SetIntervalMs(14);
@@ -52,6 +55,7 @@ void Workbench::DisplayTick() {
     DisplayBusy = true;
     if (onDisplayTick) onDisplayTick();
     DisplayBusy = false;
+    if (ExitRequested && onExitRequested) onExitRequested();
 }
 
 void Workbench::Shutdown() {

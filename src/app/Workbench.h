@@ -4,6 +4,7 @@
 // tool and the tests each make one on their own host; what the pages show is not here.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -56,7 +57,14 @@ public:
     std::function<void()> onDisplayTick;
     // Whether a parameter write is pending or running ("UPGRADE" in the status bar).
     std::function<bool()> writePending;
+    // Called after every communication tick (the window refreshes its status bar).
+    std::function<void()> onCommTick;
+    // Called at the end of a display tick, once it is no longer busy, while ExitRequested
+    // is set: the window unloads from here.
+    std::function<void()> onExitRequested;
     bool DisplayBusy = false;
+    // Set to 1 by a click on a logo picture; the display timer performs the fuel switch.
+    std::uint8_t FuelSwitchRequest = 0;
 
     std::string Path(const std::string& relative) const;
 
