@@ -502,6 +502,8 @@ def docs_text(entries, layout):
     w("")
     w("- English texts of controls that have a designed caption are that caption, character for")
     w("  character (so English looks as the windows were designed, odd spellings included).")
+    w("- Entries 5-9 hold the View menu captions; a page tab shows the same text followed by")
+    w("  its key (\" - F5\", \" - F6\", \" - F7\", \" - F2\", \" - F3\"), as designed.")
     w("- One entry serves `LblTypGLS` and `LblTypInj`: it reads \"Name\", which fits both.")
     w("- Entry 27 is the 'off' choice wherever a list starts with one (Empty Gas, lambda sensor")
     w("  none, Safety car); the 'on' choices are entry 39 (Safety car) and T+59 (Empty Gas).")
