@@ -29,7 +29,7 @@ Workbench::~Workbench() = default;
 
 std::string Workbench::Path(const std::string& relative) const { return AppPath(AppFolder, relative); }
 
-void Workbench::Main() {
+void Workbench::Main(const std::function<void()>& loadWindow) {
     DecimalComma = ",";
     ReadScaleConstants(host, Path("\\LNG\\ConfigScale.ini"), Scale);
     Lingue.SetPathDizionario(Path("\\LNG\\M3.diz"));
@@ -41,6 +41,7 @@ void Workbench::Main() {
     Comm->ReadSetCom("\\BIN\\SetCom.ini");
     ReadCalibrationParameters(host, Path("\\LNG\\ConfigScale.ini"), Calib, AppTitle);
     Cycle->CheckConfiguredPort();
+    if (loadWindow) loadWindow();
     Timer1->SetEnabled(true);
     Timer2->SetEnabled(true);
 }

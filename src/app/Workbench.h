@@ -28,9 +28,9 @@ public:
     Workbench& operator=(const Workbench&) = delete;
 
     // Start-up: decimal comma, scale constants, dictionary, link settings, calibration
-    // parameters, then the two window timers. The window (when there is one) is shown by
-    // the host between the last two steps.
-    void Main();
+    // parameters, then the two window timers. The window (when there is one) is loaded and
+    // shown by loadWindow between the last two steps, so that no tick runs before it is up.
+    void Main(const std::function<void()>& loadWindow = {});
     // The main window's load: rotate and open the communication log.
     void OpenCommLog(const std::string& today);
     // Closing: off-line, timers stopped, a running exchange let finish, port closed, log

@@ -74,20 +74,25 @@ int main(int argc, char** argv) {
     SystemPortProvider ports(choice.appFolder, "/sys",
                              [&host, ecu] { return std::make_unique<SimulatedEcuPort>(host, ecu); });
     Workbench wb(host, ports, choice.appFolder);
-    wb.Main();
-    if (simulate) {
-        // The simulated ECU as chosen on the command line: no search, settings untouched.
-        wb.Comm->FlagRicercaCom = 255;
-        wb.Comm->Simulated = true;
-        wb.Cycle->CheckConfiguredPort();
-    }
-    FrmKD452 window(wb, host);
-    if (page >= 0) window.SstMain()->setCurrentIndex(page);
-    window.show();
+    std::unique_ptr<FrmKD452> window;
+    wb.Main([&] {
+        if (simulate) {
+            // The simulated ECU as chosen on the command line: no search, settings untouched.
+            wb.Comm->FlagRicercaCom = 255;
+            wb.Comm->Simulated = true;
+            wb.Cycle->CheckConfiguredPort();
+        }
+        window = std::make_unique<FrmKD452>(wb, host);
+        if (page >= 0) window->SstMain()->setCurrentIndex(page);
+        window->show();
+        // The first layout and paint before the timers start: a long first paint inside the
+        // byte-by-byte sending of the first request would stretch it past the ECU's gap limit.
+        QCoreApplication::processEvents();
+    });
 
     if (!screenshot.empty()) {
-        QTimer::singleShot(static_cast<int>(after * 1000), &window, [&] {
-            const QPixmap shot = window.grab();
+        QTimer::singleShot(static_cast<int>(after * 1000), window.get(), [&] {
+            const QPixmap shot = window->grab();
             if (!shot.save(ToQ(screenshot))) std::fprintf(stderr, "could not save %s\n", screenshot.c_str());
             wb.ExitRequested = true;  // closes through the ordinary unload
         });

@@ -82,12 +82,13 @@ struct Rig {
             Folder(), Folder() + "/sys", [this] { return std::make_unique<SimulatedEcuPort>(host, ecu); },
             Folder() + "/dev");
         wb = std::make_unique<Workbench>(host, *ports, Folder());
-        wb->Main();
-        wb->Comm->FlagRicercaCom = 255;
-        wb->Comm->Simulated = true;
-        wb->Cycle->CheckConfiguredPort();
-        win = std::make_unique<FrmKD452>(*wb, host);
-        win->show();
+        wb->Main([this] {
+            wb->Comm->FlagRicercaCom = 255;
+            wb->Comm->Simulated = true;
+            wb->Cycle->CheckConfiguredPort();
+            win = std::make_unique<FrmKD452>(*wb, host);
+            win->show();
+        });
     }
     ~Rig() {
         if (!win->Unloaded()) {
