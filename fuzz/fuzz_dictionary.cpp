@@ -3,6 +3,7 @@
 // one) the current-language file; without a NUL that file is missing. Any bytes load or
 // are refused without a crash; look-ups stay in range; a dictionary that loaded is saved
 // and loads again to the same languages and entries.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -13,7 +14,7 @@ namespace {
 
 using gw::ClsLingue;
 
-void CheckLookups(const ClsLingue& l) {
+void CheckLookups(const ClsLingue& l, bool loaded) {
     FUZZ_CHECK(l.UboundLingue() >= -1 && l.UboundLingue() <= ClsLingue::kMaxIndex);
     FUZZ_CHECK(l.VoceDizionario(-1, 0).empty() && l.VoceDizionario(0, -1).empty());
     FUZZ_CHECK(l.VoceDizionario(l.UboundLingue() + 1, 0).empty());
@@ -26,8 +27,11 @@ void CheckLookups(const ClsLingue& l) {
     }
     const int bad = l.FindInconsistentLanguage();
     FUZZ_CHECK(bad >= -1 && bad <= l.UboundLingue());
+    // After a refused load the current language is the file's number as it stands.
     const int cur = l.CurrentLanguage();
-    FUZZ_CHECK(cur >= -1 && cur <= std::max(0, l.UboundLingue()));
+    if (loaded) FUZZ_CHECK(cur >= -1 && cur <= std::max(0, l.UboundLingue()));
+    (void)l.Voce(0);
+    (void)l.Voce(cur);
     const int marker = l.FindMarker("[FrmInit]");
     if (marker >= 0) FUZZ_CHECK(l.Voce(marker) == "[FrmInit]");
 }
@@ -48,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     lingue.SetPathDizionario(diz);
     lingue.SetPathAttualeLingua(con);
     const gw::LingueResult loaded = lingue.LoadDizionario();
-    CheckLookups(lingue);
+    CheckLookups(lingue, static_cast<bool>(loaded));
     if (!loaded) {
         FUZZ_CHECK(!loaded.error.empty());
         FUZZ_CHECK(!lingue.SaveDizionario());  // never overwrites a file it could not load
@@ -72,6 +76,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     FUZZ_CHECK(again.CurrentLanguage() == lingue.CurrentLanguage());
-    CheckLookups(again);
+    CheckLookups(again, true);
     return 0;
 }
