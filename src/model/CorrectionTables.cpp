@@ -20,8 +20,8 @@ constexpr double kLastComputedMs = 20.096;  // petrol time of entry 157
 constexpr double kRetryWaitUs = 250'000;
 constexpr int kAttempts = 3;
 
-// Nearest integer, ties to the even one; a value within a few units in the last place of
-// a half counts as the half.
+// Nearest integer, ties to the even one; a value within a billionth (relative) of a half
+// counts as the half: binary products of decimal ties land just beside it.
 double NearestEven(double p) {
     if (!std::isfinite(p)) return p;
     const double down = std::floor(p);

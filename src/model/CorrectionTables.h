@@ -24,8 +24,8 @@ inline constexpr int kCorTableChunk = 48;         // entries per transfer reques
 inline constexpr int kCorTableLastComputed = 157; // t = 20.096 ms; entries after it repeat it
 
 // Rounds to 0.001: the nearest integer of v x 1000, ties to the even one, divided by 1000.
-// A product that lands within a few units in the last place of a half (0.5015 x 1000 gives
-// 501.49999999999994) counts as the tie the decimal value is.
+// A product within a billionth (relative) of a half counts as the tie the decimal value is
+// (0.5015 x 1000 gives 501.49999999999994 in binary and rounds to 502, as 0.5025 to 502).
 double Round3(double v);
 
 // Fills entries 0 ... 191 from the model (entries below the first point's place keep their

@@ -129,6 +129,9 @@ TEST_F(ScriptedEcu, WireFormOfEachKindOfEntry) {
     EXPECT_EQ(entry(184), Bytes({0xF4, 0x01}));
     EXPECT_EQ(entry(185), Bytes({0xE2, 0x04}));
     EXPECT_EQ(entry(187), Bytes({0x1E, 0x00}));
+    // Without a usable time scale nothing is sent.
+    EXPECT_FALSE(WriteCorTable(link.comm, t, 0.0));
+    EXPECT_EQ(writes.size(), 4u);
 }
 
 TEST_F(ScriptedEcu, ReadConvertsEachKindOfEntryBack) {
