@@ -38,7 +38,7 @@ public:
     bool Enabled() const override { return s_->enabled; }
 
 private:
-    void Restart() { s_->due = s_->host->MicroClock() + std::max(1, s_->intervalMs) * 1000.0; }
+    void Restart() { s_->due = s_->host->MicroClock() + s_->host->TickUs(s_->intervalMs); }
     std::shared_ptr<TimerHost::TimerState> s_;
 };
 
@@ -87,7 +87,7 @@ void TimerHost::RunDue() {
     auto timers = timers_;
     for (const auto& t : timers) {
         if (!t->alive || !t->enabled || t->due > MicroClock()) continue;
-        const double step = std::max(1, t->intervalMs) * 1000.0;
+        const double step = TickUs(t->intervalMs);
         t->due += step;
         if (t->due <= MicroClock()) t->due = MicroClock() + step;  // no burst after a stall
         auto keep = t;                                              // alive during its tick
@@ -141,7 +141,11 @@ void VirtualHost::RunEventsUntil(double deadlineUs) {
 
 // ---- real time ----
 
-SteadyHost::SteadyHost() : start_(std::chrono::steady_clock::now()) {}
+SteadyHost::SteadyHost() : start_(std::chrono::steady_clock::now()) {
+    // Waking a thousand times a second to find nothing to do would cost more processor
+    // time than the whole link; the link's timings only need a tick every few ms.
+    SetMinTimerIntervalMs(10);
+}
 
 double SteadyHost::MicroClock() {
     // Offset so that the clock never reads 0, which would mean "no counter".

@@ -34,6 +34,10 @@ public:
     // Runs fn once when the clock reaches atUs (from within event processing).
     void ScheduleAt(double atUs, std::function<void()> fn);
 
+    // Timers never tick more often than this (the platform's timer resolution).
+    void SetMinTimerIntervalMs(int ms) { minIntervalMs_ = ms < 1 ? 1 : ms; }
+    double TickUs(int intervalMs) const { return (intervalMs > minIntervalMs_ ? intervalMs : minIntervalMs_) * 1000.0; }
+
     // Earliest due time of an enabled timer or scheduled event; +infinity when none.
     double NextDue() const;
     // Runs every timer and scheduled event that is due now. Handlers may let events run
@@ -65,6 +69,7 @@ private:
     std::vector<std::shared_ptr<TimerState>> timers_;
     std::vector<Scheduled> scheduled_;
     unsigned long long seq_ = 0;
+    int minIntervalMs_ = 1;
     NumberLocale locale_;
     std::deque<MsgAnswer> answers_;
     std::vector<ShownMessage> messages_;

@@ -1,5 +1,6 @@
 #include "util/NumberLocale.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -60,14 +61,23 @@ std::optional<double> NumberLocale::Parse(const std::string& text) const {
 
 std::string NumberLocale::Format(double value) const {
     char buf[64];
-    for (int prec = 1; prec <= 17; ++prec) {
+    int prec = 1;
+    for (; prec <= 17; ++prec) {
         std::snprintf(buf, sizeof buf, "%.*g", prec, value);
         if (std::strtod(buf, nullptr) == value) break;
     }
+    // Plain digits for everyday magnitudes ("30", not "3e+01").
+    const double mag = std::fabs(value);
+    if (std::isfinite(value) && mag != 0 && mag < 1e15 && mag >= 1e-6 &&
+        std::string(buf).find_first_of("eE") != std::string::npos) {
+        const int exp10 = static_cast<int>(std::floor(std::log10(mag)));
+        const int decimals = std::max(0, prec - 1 - exp10);
+        std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
+    }
+    if (value == 0) std::snprintf(buf, sizeof buf, "0");  // also -0
     std::string s = buf;
     for (char& ch : s)
         if (ch == '.') ch = decimal;
     return s;
 }
-
 }  // namespace gw

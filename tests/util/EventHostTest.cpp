@@ -87,4 +87,10 @@ TEST(NumberLocale, ParsesAndFormatsWithEitherSeparator) {
     for (const auto& c : cases) EXPECT_EQ(c.loc.Parse(c.text), c.value) << c.text;
     EXPECT_EQ(NumberLocale::Comma().Format(0.6), "0,6");
     EXPECT_EQ(NumberLocale::Dot().Format(-2.5), "-2.5");
+    // Whole and small numbers in plain digits, and every text reads back the same.
+    const struct { double v; const char* dot; } plain[] = {
+        {30, "30"}, {100, "100"}, {-1200, "-1200"}, {0.0001, "0.0001"}, {-0.0, "0"}, {1e20, "1e+20"}};
+    for (const auto& p : plain) EXPECT_EQ(NumberLocale::Dot().Format(p.v), p.dot);
+    for (double v : {30.0, 0.1, 1.0 / 3, -123456.789, 2e-5, 7.25e9})
+        EXPECT_EQ(NumberLocale::Comma().Parse(NumberLocale::Comma().Format(v)), v) << v;
 }
