@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "ui/QtText.h"
@@ -307,12 +308,14 @@ void FrmKD452::closeEvent(QCloseEvent* e) {
     }
     wb_.ExitRequested = true;
     host_.DoEvents();
+    if (unloaded_) e->accept();  // a display tick unloaded the window inside the wait
 }
 
 void FrmKD452::OnExitRequested() {
     if (unloaded_ || wb_.Cycle->CommBusy || wb_.DisplayBusy) return;  // the next tick tries again
     Unload();
-    close();
+    // Closed from the event loop: a close asked inside a close in progress would be lost.
+    QTimer::singleShot(0, this, [this] { close(); });
 }
 
 void FrmKD452::Unload() {
