@@ -65,7 +65,15 @@ double QtHost::MicroClock() {
 
 double QtHost::SecondsSinceMidnight() { return QTime::currentTime().msecsSinceStartOfDay() / 1000.0; }
 
-void QtHost::DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void QtHost::DoEvents() {
+    // Runs what is pending; when nothing is, waits for the next event, at most about a
+    // millisecond, so that loops waiting on a condition do not spin a whole core.
+    QTimer guard;
+    guard.setSingleShot(true);
+    guard.setTimerType(Qt::PreciseTimer);
+    guard.start(1);
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
 
 void QtHost::RunEventsUntil(double deadlineUs) {
     for (;;) {

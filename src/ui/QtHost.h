@@ -1,6 +1,7 @@
 // QtHost: the window program's Host. Steady clock on QElapsedTimer, timers on precise
-// QTimers, "let events run" through the Qt event loop (blocking until the next event for
-// anything longer than a millisecond, spinning only for the last sub-millisecond part),
+// QTimers, "let events run" through the Qt event loop (DoEvents runs what is pending or
+// waits for the next event, a millisecond at most; waits block until the next event and
+// spin only for the last sub-millisecond part),
 // message boxes through QMessageBox, the number format of the system locale. It holds no
 // behaviour of the workbench itself.
 #pragma once

@@ -364,6 +364,9 @@ private slots:
         QVERIFY(ticks > 0);
         t->SetEnabled(false);
         QVERIFY(!t->Enabled());
+        const double before = host.MicroClock();
+        host.DoEvents();  // nothing due: returns after its short wait
+        QVERIFY(host.MicroClock() - before < 1e6);
         QCOMPARE(NumberLocaleFrom(QLocale(QLocale::Italian)).decimal, ',');
         QCOMPARE(NumberLocaleFrom(QLocale(QLocale::English)).decimal, '.');
         QCOMPARE(ToQ("\xB0" "C"), QString::fromUtf8("\xC2\xB0" "C"));  // a code-page byte
