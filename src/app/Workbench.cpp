@@ -1,5 +1,6 @@
 #include "app/Workbench.h"
 
+#include "app/DictionaryEntries.h"
 #include "util/FileIo.h"
 
 namespace gw {
@@ -12,6 +13,9 @@ Workbench::Workbench(Host& h, PortProvider& ports, std::string appFolder)
     : host(h), AppFolder(std::move(appFolder)) {
     Comm = std::make_unique<ClsComm>(host, ports, AppFolder);
     Cycle = std::make_unique<ComCycle>(*Comm);
+    Image = std::make_unique<ParameterImage>(Scale, *Comm);
+    Comm->SetAnswerSink(Image.get());
+    Check = std::make_unique<FirmwareCheck>(*Comm, Cycle.get());
     Timer1 = host.CreateTimer([this] {
         Cycle->OnTimer1(writePending && writePending());
         if (onCommTick) onCommTick();
@@ -39,11 +43,24 @@ void Workbench::Main(const std::function<void()>& loadWindow) {
     if (AppTitle.empty()) AppTitle = kDefaultTitle;
     Comm->AppTitle = AppTitle;
     Comm->ReadSetCom("\\BIN\\SetCom.ini");
+    // All eight injector columns show until the ECU has said how many cylinders it drives.
+    Image->Block3.Cylinders = 8;
     ReadCalibrationParameters(host, Path("\\LNG\\ConfigScale.ini"), Calib, AppTitle);
     Cycle->CheckConfiguredPort();
     if (loadWindow) loadWindow();
     Timer1->SetEnabled(true);
     Timer2->SetEnabled(true);
+}
+
+FirmwareTexts Workbench::IdentityTexts() const {
+    FirmwareTexts t;
+    t.T1 = Lingue.Voce(kEntryMsgFirmwareEcuNewer);
+    t.T2 = Lingue.Voce(kEntryMsgFirmwareOtherEcu);
+    t.T3 = Lingue.Voce(kEntryMsgFirmwareFileMissing);
+    if (t.T1.empty()) t.T1 = "The ECU's firmware is newer than this workbench's.";
+    if (t.T2.empty()) t.T2 = "This ECU does not belong to this workbench.";
+    if (t.T3.empty()) t.T3 = "The firmware image file is missing.";
+    return t;
 }
 
 void Workbench::OpenCommLog(const std::string& today) {

@@ -12,7 +12,9 @@
 #include "lang/ClsLingue.h"
 #include "link/ClsComm.h"
 #include "link/ComCycle.h"
+#include "link/FirmwareCheck.h"
 #include "model/CalibrationParameters.h"
+#include "model/ParameterImage.h"
 #include "model/ScaleConfig.h"
 #include "util/Host.h"
 
@@ -45,6 +47,10 @@ public:
     ClsLingue Lingue;
     std::unique_ptr<ClsComm> Comm;
     std::unique_ptr<ComCycle> Cycle;
+    // The ECU parameter image; the link's answers are decoded into it.
+    std::unique_ptr<ParameterImage> Image;
+    // The firmware identity check and the flash image it loads.
+    std::unique_ptr<FirmwareCheck> Check;
     std::string AppTitle;
     bool RequestsEnabled = false;
     bool FirmwareUpdateRequested = false;
@@ -67,6 +73,9 @@ public:
     std::uint8_t FuelSwitchRequest = 0;
 
     std::string Path(const std::string& relative) const;
+    // The identity check's three messages in the current language.
+    FirmwareTexts IdentityTexts() const;
+    FirmwareFlags Flags() { return FirmwareFlags{RequestsEnabled, FirmwareUpdateRequested, ExitRequested}; }
 
 private:
     void DisplayTick();

@@ -11,6 +11,7 @@
 
 #include "app/AppFolder.h"
 #include "app/Workbench.h"
+#include "cli/EcuCommands.h"
 #include "link/ports/ComPortMap.h"
 #include "link/ports/FtdiEnumerator.h"
 #include "link/ports/SystemPortProvider.h"
@@ -25,7 +26,7 @@ using namespace gw;
 
 namespace {
 
-volatile std::sig_atomic_t g_stop = 0;
+using cli::g_stop;
 void OnSignal(int) { g_stop = 1; }
 
 void Usage() {
@@ -38,6 +39,12 @@ void Usage() {
         "  ping [--timeout S] [--stay S]\n"
         "                         run the link as the program does (settings, port search,\n"
         "                         keep-alive) until the ECU answers; print where it answered\n"
+        "  identity               read both firmware identities and print the verdict of\n"
+        "                         the identity check\n"
+        "  read-config FILE.var   read blocks 2, 3, 5 and the correction table and save them\n"
+        "  write-config FILE.var  load a configuration file and write it to the ECU\n"
+        "  flash [--yes]          upgrade the ECU's firmware from BIN/Norvik512.frh; --yes\n"
+        "                         answers the engine-stopped and continue questions\n"
         "  send HEX [--timeout S] send one request: the command code and its payload in\n"
         "                         hexadecimal (\"0D\" reads block 2, \"09454343\" ...); prints the\n"
         "                         answer frame in hexadecimal\n"
@@ -47,6 +54,9 @@ void Usage() {
         "  --simulate   talk to the built-in simulated ECU\n"
         "  --com N      use COM port N (1-9)\n"
         "  --usb        use the USB cable\n"
+        "  --sim-old-firmware, --sim-project TEXT, --sim-scenario idle|drive|key-off\n"
+        "               start the simulated ECU with an older firmware, another project,\n"
+        "               or its engine idling, driving or with the key off\n"
         "Without a port option the link settings of BIN/SetCom.ini are used.");
 }
 
@@ -139,15 +149,7 @@ int Monitor(Workbench& wb, SteadyHost& host, double seconds) {
     return 0;
 }
 
-// Runs the link until the ECU has answered (a good answer clears the watchdog flag).
-bool WaitConnected(Workbench& wb, SteadyHost& host, double timeoutS) {
-    const double end = host.MicroClock() + timeoutS * 1e6;
-    while (!g_stop && host.MicroClock() < end) {
-        host.RunEventsUntil(std::min(end, host.MicroClock() + 10'000));
-        if (!wb.Comm->WDogPresente && wb.Comm->ComState == kComIdle && wb.Comm->IsOpen()) return true;
-    }
-    return false;
-}
+using cli::WaitConnected;
 
 std::string Medium(ClsComm& c) {
     Port* p = c.ActivePort();
@@ -208,7 +210,9 @@ int main(int argc, char** argv) {
     bool simulate = false, usb = false;
     int com = 0;
     double seconds = 0, timeoutS = 30, stayS = 0;
-    std::string command = "monitor", hex;
+    std::string command = "monitor", hex, file;
+    bool assumeYes = false;
+    SimEcuOptions simOptions;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
@@ -230,8 +234,27 @@ int main(int argc, char** argv) {
             timeoutS = std::atof(args[++i].c_str());
         } else if (a == "--stay" && i + 1 < args.size()) {
             stayS = std::atof(args[++i].c_str());
-        } else if (a == "monitor" || a == "info" || a == "ports" || a == "ping") {
+        } else if (a == "--sim-old-firmware") {
+            simOptions.identity = SimIdentity::OldFirmware();
+        } else if (a == "--sim-scenario" && i + 1 < args.size()) {
+            const std::string v = args[++i];
+            if (v == "idle") simOptions.scenario = SimScenario::Idle;
+            else if (v == "drive") simOptions.scenario = SimScenario::Drive;
+            else if (v == "key-off") simOptions.scenario = SimScenario::KeyOff;
+            else {
+                std::fprintf(stderr, "--sim-scenario takes idle, drive or key-off\n");
+                return 2;
+            }
+        } else if (a == "--sim-project" && i + 1 < args.size()) {
+            simOptions.identity.project = args[++i];
+        } else if (a == "--yes") {
+            assumeYes = true;
+        } else if (a == "monitor" || a == "info" || a == "ports" || a == "ping" || a == "identity" ||
+                   a == "flash") {
             command = a;
+        } else if ((a == "read-config" || a == "write-config") && i + 1 < args.size()) {
+            command = a;
+            file = args[++i];
         } else if (a == "send" && i + 1 < args.size()) {
             command = a;
             hex = args[++i];
@@ -243,11 +266,9 @@ int main(int argc, char** argv) {
     }
     if (command == "ports") return Ports(choice.appFolder);
 
-    SteadyHost host;
-    host.SetMessageSink([](const ShownMessage& m) {
-        std::fprintf(stderr, "[%s] %s\n", m.title.c_str(), m.text.c_str());
-    });
-    std::shared_ptr<SimEcu> ecu = std::make_shared<SimEcu>();
+    cli::CliHost host;
+    host.assumeYes = assumeYes;
+    std::shared_ptr<SimEcu> ecu = std::make_shared<SimEcu>(simOptions);
     SystemPortProvider ports(choice.appFolder, "/sys",
                              [&host, ecu] { return std::make_unique<SimulatedEcuPort>(host, ecu); });
     Workbench wb(host, ports, choice.appFolder);
@@ -268,5 +289,9 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, OnSignal);
     if (command == "ping") return Ping(wb, host, timeoutS, stayS);
     if (command == "send") return Send(wb, host, hex, timeoutS);
+    if (command == "identity") return cli::Identity(wb, host, timeoutS);
+    if (command == "read-config") return cli::ReadConfig(wb, host, file, timeoutS);
+    if (command == "write-config") return cli::WriteConfig(wb, host, file, timeoutS);
+    if (command == "flash") return cli::Flash(wb, host, timeoutS);
     return Monitor(wb, host, seconds);
 }

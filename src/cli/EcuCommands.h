@@ -1,0 +1,32 @@
+// The command-line tool's ECU commands: the identity check, reading and writing a
+// configuration file, and the firmware upgrade with its progress on the terminal.
+#pragma once
+
+#include <string>
+
+#include "app/Workbench.h"
+#include "util/EventHost.h"
+
+namespace gw::cli {
+
+// A steady host whose message boxes go to the terminal; Yes/No questions are answered
+// Yes with --yes, asked on the terminal when there is one, and answered No otherwise.
+class CliHost : public SteadyHost {
+public:
+    bool assumeYes = false;
+    MsgAnswer MessageBox(const std::string& text, const std::string& title, MsgIcon icon,
+                         MsgButtons buttons) override;
+};
+
+// Runs the link until the ECU has answered; false after timeoutS seconds (or a signal).
+bool WaitConnected(Workbench& wb, SteadyHost& host, double timeoutS);
+extern volatile int g_stop;
+
+int Identity(Workbench& wb, SteadyHost& host, double timeoutS);
+int ReadConfig(Workbench& wb, SteadyHost& host, const std::string& path, double timeoutS);
+int WriteConfig(Workbench& wb, SteadyHost& host, const std::string& path, double timeoutS);
+int Flash(Workbench& wb, SteadyHost& host, double timeoutS);
+
+std::string NowText();  // the date and time for file headers
+
+}  // namespace gw::cli
