@@ -39,6 +39,18 @@ SimEngine::SimEngine(SimMemory& memory, std::uint64_t seed, SimScenario scenario
     key_ = scenario != SimScenario::KeyOff;
 }
 
+void SimEngine::SetTankFill(double fill) { tankFill_ = fill > 0 ? std::min(fill, 1.0) : 0.0; }
+
+void SimEngine::SetLevelSensor(int fullScaleCount, bool inverted) {
+    levelFullScale_ = std::clamp(fullScaleCount, 1, 65535);
+    levelInverted_ = inverted;
+}
+
+int SimEngine::LevelReading() const {
+    const double share = levelInverted_ ? 1.0 - tankFill_ : tankFill_;
+    return static_cast<int>(std::lround(share * levelFullScale_));
+}
+
 void SimEngine::SetScenario(SimScenario s) {
     scenario_ = s;
     scenarioStartTick_ = static_cast<double>(tick_);
@@ -126,7 +138,7 @@ void SimEngine::Step() {
         lambda_ = 0.45 + 0.4 * std::sin(2 * kPi * 1.2 * static_cast<double>(tick_) * kStepS) + 0.02 * Noise(5);
     else
         lambda_ = 0.45;
-    if (fuel_ == 3) level_ = std::max(0.0, level_ - 0.001);
+    if (fuel_ == 3) tankFill_ = std::max(0.0, tankFill_ - rpm_ * petrolMs_ * kTankDrainPerRpmMsS * kStepS);
 
     // Working-time counters.
     if (key_ && (keyOnMinutesMs_ += stepMs) >= 60000) {
@@ -174,7 +186,7 @@ void SimEngine::WriteLive() {
     SimMemory::PutU16(b, 77, S16Bits(tReducer_));
     SimMemory::PutU16(b, 79, S16Bits(tGas_));
     SimMemory::PutU16(b, 81, ClampU16(supply_ / 0.0328125));
-    SimMemory::PutU16(b, 83, ClampU16(level_));
+    SimMemory::PutU16(b, 83, static_cast<std::uint16_t>(LevelReading()));
     mem_.block2[1] = static_cast<std::uint8_t>(fuel_);
 }
 
