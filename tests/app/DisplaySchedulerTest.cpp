@@ -1,0 +1,330 @@
+// The display timer on virtual time against the simulated ECU: slot rates and start values,
+// requests served only by S1, the identity check before the periodic reads, a block-3 edit
+// going out and coming back, the link going off-line and back, and the fuel switch.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "app/DisplayScheduler.h"
+#include "link/Commands.h"
+#include "sim/SimulatedEcuPort.h"
+#include "support/TempDir.h"
+#include "util/EventHost.h"
+
+using namespace gw;
+
+namespace {
+
+class SimOnlyPorts : public PortProvider {
+public:
+    SimOnlyPorts(Host& host, std::shared_ptr<SimEcu> ecu) : host_(host), ecu_(std::move(ecu)) {}
+    std::unique_ptr<Port> MakeCom(int) override { return nullptr; }
+    int CountUsbDevices() override { return 0; }
+    std::unique_ptr<Port> MakeUsb(int) override { return nullptr; }
+    std::unique_ptr<Port> MakeSimulated() override { return std::make_unique<SimulatedEcuPort>(host_, ecu_); }
+
+private:
+    Host& host_;
+    std::shared_ptr<SimEcu> ecu_;
+};
+
+std::string ReadAll(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::string s;
+    if (!f) return s;
+    char buf[65536];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) s.append(buf, n);
+    std::fclose(f);
+    return s;
+}
+
+// A workbench on the simulated ECU with its own image and identity check, the scheduler
+// attached, and a record of which slots ran on which display tick.
+struct Rig {
+    gwtest::TempDir dir;
+    VirtualHost host{0};
+    std::shared_ptr<SimEcu> ecu = std::make_shared<SimEcu>();
+    SimOnlyPorts ports{host, ecu};
+    std::unique_ptr<Workbench> wb;
+    std::unique_ptr<ParameterImage> image;
+    std::unique_ptr<FirmwareCheck> check;
+    std::unique_ptr<DisplayScheduler> sched;
+
+    int enabledTicks = 0;              // display ticks that found the ECU accepted
+    std::vector<std::set<int>> slots;  // per enabled tick, the slots that ran
+    int refreshes = 0;
+    bool multipleRequestsInATick = false;
+    std::vector<int> requestTicksWithoutS1;
+
+    static int BlockCommands(SimEcu& e) {
+        int n = 0;
+        for (int c : {12, 13, 14, 16, 17, 48, 49, 50}) n += e.Responder().Count(c);
+        return n;
+    }
+
+    explicit Rig(bool start = true) {
+        const std::string src = GW_SOURCE_DIR;
+        dir.Write("BIN/SetCom.ini", "[SearchCom]\r\n255\r\n");
+        dir.Write("BIN/Flash.ini", ReadAll(src + "/data/BIN/Flash.ini"));
+        dir.Write("BIN/Norvik512.frh", ReadAll(src + "/data/BIN/Norvik512.frh"));
+        wb = std::make_unique<Workbench>(host, ports, dir.Path());
+        image = std::make_unique<ParameterImage>(wb->Scale, *wb->Comm);
+        check = std::make_unique<FirmwareCheck>(*wb->Comm, wb->Cycle.get());
+        wb->Comm->SetAnswerSink(image.get());
+        sched = std::make_unique<DisplayScheduler>(*wb, *image, *check);
+        sched->Attach();
+        sched->hooks.refreshAfterRead = [this] { ++refreshes; };
+        sched->hooks.onSlot = [this](int s) {
+            if (!slots.empty()) slots.back().insert(s);
+        };
+        auto tick = wb->onDisplayTick;
+        wb->onDisplayTick = [this, tick] {
+            const bool enabled = wb->RequestsEnabled;
+            if (enabled) {
+                ++enabledTicks;
+                slots.emplace_back();
+            }
+            const int before = BlockCommands(*ecu);
+            tick();
+            const int sent = BlockCommands(*ecu) - before;
+            if (sent > 1) multipleRequestsInATick = true;
+            if (sent > 0 && (!enabled || !slots.back().count(1))) requestTicksWithoutS1.push_back(enabledTicks);
+        };
+        if (start) {
+            wb->Main();
+            wb->Comm->Simulated = true;
+        }
+    }
+
+    // Runs until cond holds or maxUs of virtual time have passed.
+    template <class F>
+    bool RunUntil(F cond, double maxUs) {
+        const double end = host.MicroClock() + maxUs;
+        while (host.MicroClock() < end) {
+            host.Advance(1000);
+            if (cond()) return true;
+        }
+        return cond();
+    }
+
+    bool Ready() { return RunUntil([this] { return wb->RequestsEnabled && !sched->RefreshPending; }, 30'000'000); }
+};
+
+// First runs and periods of every slot over the display ticks the record holds.
+std::vector<int> RunTicks(const std::vector<std::set<int>>& slots, int slot) {
+    std::vector<int> ticks;
+    for (std::size_t i = 0; i < slots.size(); ++i)
+        if (slots[i].count(slot)) ticks.push_back(static_cast<int>(i) + 1);
+    return ticks;
+}
+
+}  // namespace
+
+TEST(DisplayScheduler, SlotsRunAtTheirRatesFromTheirStartValues) {
+    Rig rig(false);  // no link: only the counters
+    DisplayScheduler& s = *rig.sched;
+    s.RefreshPending = false;
+
+    // Not accepted: the identity check runs instead and no counter moves.
+    for (int i = 0; i < 10; ++i) s.Tick();
+    EXPECT_EQ(s.Counters, (std::array<double, 6>{3, 7, 17, 23, 53, 101}));
+
+    struct Row {
+        int slot, firstAtLoad, firstAfterOffLine, period;
+    } table[] = {
+        {1, 4, 4, 2}, {2, 8, 8, 5}, {3, 18, 18, 18}, {4, 24, 24, 24}, {5, 54, 54, 54}, {6, 102, 104, 504},
+    };
+    for (bool afterOffLine : {false, true}) {
+        if (afterOffLine) s.OnClosedOrOffLine(kComOffLine);
+        rig.wb->RequestsEnabled = true;
+        s.RefreshPending = false;
+        std::vector<std::set<int>> record;
+        s.hooks.onSlot = [&](int slot) { record.back().insert(slot); };
+        for (int t = 0; t < 1200; ++t) {
+            record.emplace_back();
+            s.Tick();
+        }
+        for (const Row& r : table) {
+            const std::vector<int> ticks = RunTicks(record, r.slot);
+            const int first = afterOffLine ? r.firstAfterOffLine : r.firstAtLoad;
+            ASSERT_FALSE(ticks.empty()) << r.slot;
+            EXPECT_EQ(ticks.front(), first) << "S" << r.slot << (afterOffLine ? " after off-line" : "");
+            for (std::size_t i = 1; i < ticks.size(); ++i)
+                ASSERT_EQ(ticks[i] - ticks[i - 1], r.period) << "S" << r.slot;
+        }
+    }
+}
+
+TEST(DisplayScheduler, IdentityCheckFirstThenEveryBlockReadThenThePeriodicReads) {
+    Rig rig;
+    DisplayScheduler& s = *rig.sched;
+    std::vector<bool> dataToRead;
+    s.hooks.refreshAfterRead = [&] {
+        ++rig.refreshes;
+        // The blocks were all read before the refresh.
+        EXPECT_GE(rig.ecu->Responder().Count(13), 1);
+        EXPECT_GE(rig.ecu->Responder().Count(14), 1);
+        EXPECT_GE(rig.ecu->Responder().Count(48), 1);
+        EXPECT_GE(rig.ecu->Responder().Count(49), 1);
+    };
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.wb->RequestsEnabled; }, 20'000'000));
+    EXPECT_GE(rig.ecu->Responder().Count(CMD_READ_FIRMWARE), 1);
+    EXPECT_EQ(rig.ecu->Responder().Count(CMD_READ_MEM1), 0);  // nothing polled before acceptance
+    EXPECT_TRUE(s.EcuDataToRead());
+    ASSERT_TRUE(rig.Ready());
+    EXPECT_EQ(rig.refreshes, 1);
+    EXPECT_FALSE(s.EcuDataToRead());
+
+    // Then the periodic reads: block 1 every S2, block 2 every S4, blocks 3 and 5 every S5
+    // (each exchange holds the display tick, so the line sets the pace).
+    const int b1 = rig.ecu->Responder().Count(12), b2 = rig.ecu->Responder().Count(13),
+              b3 = rig.ecu->Responder().Count(14), b5 = rig.ecu->Responder().Count(49);
+    rig.host.Advance(10'000'000);
+    const int n1 = rig.ecu->Responder().Count(12) - b1, n2 = rig.ecu->Responder().Count(13) - b2,
+              n3 = rig.ecu->Responder().Count(14) - b3, n5 = rig.ecu->Responder().Count(49) - b5;
+    EXPECT_GT(n3, 0);
+    EXPECT_EQ(n5, n3);
+    EXPECT_GT(n2, n3);
+    EXPECT_GT(n1, n2);
+    EXPECT_EQ(rig.refreshes, 1);
+    EXPECT_GE(rig.ecu->Responder().Count(CMD_GET_ADR_VAR), 1);
+    EXPECT_TRUE(rig.wb->Comm->RichiediIndVar);
+
+    // The requests went out only on S1 slots, one at most per tick.
+    EXPECT_TRUE(rig.requestTicksWithoutS1.empty()) << rig.requestTicksWithoutS1.front();
+    EXPECT_FALSE(rig.multipleRequestsInATick);
+
+    // The page got the live values.
+    const GeneralView& v = s.View();
+    EXPECT_NE(v.rpmText, "0000");
+    EXPECT_EQ(v.injectors.columnVisible, (std::array<bool, 8>{true, true, true, true, false, false, false, false}));
+    EXPECT_TRUE(v.lights.key.on);
+    EXPECT_TRUE(v.lambda.visible);
+    EXPECT_EQ(v.timeText.rfind("Time: 0:00:", 0), 0u);
+}
+
+TEST(DisplayScheduler, ABlock3EditIsWrittenAfterItsCountdownAndReadBack) {
+    Rig rig;
+    ASSERT_TRUE(rig.Ready());
+    DisplayScheduler& s = *rig.sched;
+    const int writes = rig.ecu->Responder().Count(CMD_WRT_MEM3);
+    ASSERT_NE(rig.image->Block3.SwtchTemp, 45);
+    ASSERT_FALSE(s.WritePending());
+
+    rig.image->Block3Pending.SwtchTemp = 45;
+    rig.image->Block3WriteRequest = 1;
+    EXPECT_TRUE(s.WritePending());  // "UPGRADE" from the edit on
+    // The countdown runs out on an S2 slot.
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.image->Block3WriteRequest == 0; }, 1'000'000));
+    EXPECT_TRUE(rig.image->Requests.Block3WritePending);
+    EXPECT_TRUE(s.WritePending());
+
+    ASSERT_TRUE(rig.RunUntil([&] { return !s.WritePending() && !rig.image->Requests.Block3ReadRequest; }, 2'000'000));
+    EXPECT_EQ(rig.ecu->Responder().Count(CMD_WRT_MEM3) - writes, 1);
+    const auto& b3 = rig.ecu->Memory().block3;
+    EXPECT_EQ(b3[2] | (b3[3] << 8), 45);     // in the ECU
+    EXPECT_EQ(rig.image->Block3.SwtchTemp, 45);  // and read back
+    EXPECT_EQ(rig.image->Block3Pending.SwtchTemp, kNoChangeInt);
+}
+
+TEST(DisplayScheduler, OffLineAppliesEditsLocallyResetsTheCountersAndBackOnLineReadsEverythingAgain) {
+    Rig rig;
+    ASSERT_TRUE(rig.Ready());
+    DisplayScheduler& s = *rig.sched;
+    std::string loaded;
+    s.hooks.caricaConfigurazione = [&](const std::string& path) {
+        loaded = path;
+        return true;
+    };
+    rig.host.Advance(3'000'000);
+    const int writes = rig.ecu->Responder().Count(CMD_WRT_MEM3);
+
+    // An edit still counting down when the link goes off-line, and a file chosen.
+    rig.image->Block3Pending.SwtchTemp = 52;
+    rig.image->Block3WriteRequest = 1;
+    rig.image->Requests.GasSampleReadRequest = true;
+    s.AutoTuningCountdown = 3;
+    rig.wb->PendingConfigFile = "/tmp/x.var";
+    rig.wb->DisplayBusy = true;  // the next display tick comes after the off-line step
+    rig.wb->Cycle->MnuOffLine_Click();
+    rig.host.Advance(20'000);
+    rig.wb->DisplayBusy = false;
+    ASSERT_EQ(rig.wb->Comm->ComState, kComOffLine);
+    EXPECT_FALSE(rig.wb->RequestsEnabled);
+    EXPECT_EQ(rig.image->Block3.SwtchTemp, 52);  // merged into the image, nothing sent
+    EXPECT_EQ(rig.image->Block3WriteRequest, 0);
+    EXPECT_EQ(loaded, "/tmp/x.var");
+    EXPECT_TRUE(rig.wb->PendingConfigFile.empty());
+    EXPECT_FALSE(rig.image->Requests.GasSampleReadRequest);
+    EXPECT_EQ(s.AutoTuningCountdown, 0);
+    EXPECT_EQ(s.Counters, (std::array<double, 6>{3, 7, 17, 23, 53, 103}));
+    EXPECT_TRUE(s.RefreshPending);
+    EXPECT_EQ(s.View().rpmText.size(), 4u);
+    rig.host.Advance(2'000'000);
+    EXPECT_EQ(rig.ecu->Responder().Count(CMD_WRT_MEM3), writes);
+    EXPECT_EQ(s.Counters[5], 103);  // nothing counts while off-line
+
+    // Back on line: checked and read again from the after-off-line start values.
+    const int reads3 = rig.ecu->Responder().Count(CMD_READ_MEM3), dcol = rig.ecu->Responder().Count(48);
+    const int firmware = rig.ecu->Responder().Count(CMD_READ_FIRMWARE);
+    rig.slots.clear();
+    rig.wb->Cycle->MnuSimulated_Click();
+    ASSERT_TRUE(rig.Ready());
+    EXPECT_GT(rig.ecu->Responder().Count(CMD_READ_FIRMWARE), firmware);
+    EXPECT_GT(rig.ecu->Responder().Count(CMD_READ_MEM3), reads3);
+    EXPECT_GT(rig.ecu->Responder().Count(48), dcol);
+    EXPECT_EQ(rig.refreshes, 2);
+    rig.host.Advance(20'000'000);
+    const std::vector<int> s6 = RunTicks(rig.slots, 6);
+    ASSERT_FALSE(s6.empty());
+    EXPECT_EQ(s6.front(), 104);
+    EXPECT_EQ(RunTicks(rig.slots, 1).front(), 4);
+}
+
+TEST(DisplayScheduler, FuelSwitchFromTheLogoAndItsConfirmationPolls) {
+    Rig rig;
+    ASSERT_TRUE(rig.Ready());
+    ASSERT_EQ(rig.image->Block2.Mode, 3);  // the simulated ECU starts with gas selected
+
+    // Gas to petrol: written, no polls; the request is cleared by S3.
+    rig.wb->FuelSwitchRequest = 1;
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.wb->FuelSwitchRequest == 0; }, 1'000'000));
+    EXPECT_EQ(rig.ecu->Memory().block2[0], 0);
+
+    // Petrol to gas: polled until the ECU reports gas selected.
+    rig.wb->DisplayBusy = true;  // no display tick in between
+    rig.host.Advance(200'000);
+    ASSERT_EQ(rig.image->Block2.Mode, 0);
+    const int reads = rig.ecu->Responder().Count(CMD_READ_MEM2);
+    const double t0 = rig.host.MicroClock();
+    FuelSwitchResult r = PerformFuelSwitch(*rig.image, *rig.wb->Comm);
+    EXPECT_TRUE(r.sent);
+    EXPECT_EQ(r.polls, 1);
+    EXPECT_EQ(rig.ecu->Responder().Count(CMD_READ_MEM2) - reads, 1);
+    EXPECT_GE(rig.host.MicroClock() - t0, 500'000);
+    EXPECT_EQ(rig.ecu->Memory().block2[0], 3);
+
+    // A selection the ECU never takes over: twenty polls, then it gives up.
+    rig.image->Block2.Mode = 0;
+    auto keepPetrol = rig.host.CreateTimer([&] { rig.ecu->Memory().block2[0] = 0; });
+    keepPetrol->SetIntervalMs(1);
+    keepPetrol->SetEnabled(true);
+    const int polls = rig.ecu->Responder().Count(CMD_READ_MEM2);
+    r = PerformFuelSwitch(*rig.image, *rig.wb->Comm);
+    keepPetrol->SetEnabled(false);
+    EXPECT_TRUE(r.sent);
+    EXPECT_EQ(r.polls, kFuelSwitchPolls);
+    EXPECT_EQ(rig.ecu->Responder().Count(CMD_READ_MEM2) - polls, kFuelSwitchPolls);
+    EXPECT_EQ(rig.image->Block2.Mode, 0);
+
+    // A selection that is neither petrol nor gas sends nothing.
+    rig.image->Block2.Mode = 7;
+    const int writes = rig.ecu->Responder().Count(CMD_WRT_MEM2);
+    r = PerformFuelSwitch(*rig.image, *rig.wb->Comm);
+    EXPECT_FALSE(r.sent);
+    EXPECT_EQ(rig.ecu->Responder().Count(CMD_WRT_MEM2), writes);
+    rig.wb->DisplayBusy = false;
+}
