@@ -38,6 +38,7 @@ public:
     SimEngine& Engine() { return engine_; }
     SimResponder& Responder() { return responder_; }
     SimFaults& Faults() { return faults_; }
+    SimErrors& Errors() { return responder_.Errors(); }
     const SimEcuOptions& Options() const { return options_; }
     void SetProcessingDelayUs(double us) { options_.processingDelayUs = us; }
 

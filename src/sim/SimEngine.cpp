@@ -140,14 +140,20 @@ void SimEngine::Step() {
         lambda_ = 0.45;
     if (fuel_ == 3) tankFill_ = std::max(0.0, tankFill_ - rpm_ * petrolMs_ * kTankDrainPerRpmMsS * kStepS);
 
-    // Working-time counters.
+    // Working-time counters: 32-bit minutes, key on (offset 3) and on gas (offset 7).
+    auto countMinute = [&](std::size_t at) {
+        std::uint32_t m = 0;
+        for (std::size_t i = 0; i < 4; ++i) m |= static_cast<std::uint32_t>(mem_.block2[at + i]) << (8 * i);
+        ++m;
+        for (std::size_t i = 0; i < 4; ++i) mem_.block2[at + i] = static_cast<std::uint8_t>(m >> (8 * i));
+    };
     if (key_ && (keyOnMinutesMs_ += stepMs) >= 60000) {
         keyOnMinutesMs_ = 0;
-        SimMemory::PutU16(mem_.block2, 3, static_cast<std::uint16_t>(SimMemory::U16(mem_.block2, 3) + 1));
+        countMinute(3);
     }
     if (fuel_ == 3 && (gasMinutesMs_ += stepMs) >= 60000) {
         gasMinutesMs_ = 0;
-        SimMemory::PutU16(mem_.block2, 7, static_cast<std::uint16_t>(SimMemory::U16(mem_.block2, 7) + 1));
+        countMinute(7);
     }
     // Operating samples every 2 s while acquisition is enabled.
     if (running && (mem_.block2[11] || mem_.block2[12]) && (sampleMs_ += stepMs) >= 2000) {

@@ -184,9 +184,14 @@ SimBytes SimResponder::Execute(const SimRequest& r, double nowUs) {
         }
         case WrtTblCor: return TableWrite(mem_.corTable, r) ? ok() : fail();
         case WrtTblAdt: return TableWrite(mem_.adtTable, r) ? ok() : fail();
-        case CancErr: mem_.errors.fill(0); return ok();
+        case CancErr:
+            mem_.errors.fill(0);
+            errors_.Cleared(nowUs);
+            return ok();
         case SaveFlash: mem_.SaveParameters(); return ok();
-        case ReadErr: return ok(SimBytes(mem_.errors.begin(), mem_.errors.end()));
+        case ReadErr:
+            errors_.Update(nowUs, mem_.errors);
+            return ok(SimBytes(mem_.errors.begin(), mem_.errors.end()));
         case ReadSmplBnz: return ok(Samples(mem_.petrolSamples, 0));
         case ReadSmplBnz1: return ok(Samples(mem_.petrolSamples, 1));
         case ReadSmplGas: return ok(Samples(mem_.gasSamples, 0));

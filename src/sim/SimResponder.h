@@ -11,6 +11,7 @@
 
 #include "sim/SimCodec.h"
 #include "sim/SimEngine.h"
+#include "sim/SimErrors.h"
 #include "sim/SimMemory.h"
 
 namespace gw {
@@ -35,6 +36,8 @@ public:
     void ResetCounts() { counts_.fill(0); }
 
     SimEcuState State() const { return state_; }
+    // The errors the ECU detects on a schedule (read into the error table when it is read).
+    SimErrors& Errors() { return errors_; }
     // The ECU restarts: back to run mode with the saved parameters.
     void Restart();
 
@@ -47,6 +50,7 @@ private:
 
     SimMemory& mem_;
     SimEngine& engine_;
+    SimErrors errors_;
     SimEcuState state_ = SimEcuState::Run;
     std::array<int, 256> counts_{};
 };
