@@ -132,7 +132,8 @@ void SimMemory::FactoryParameters() {
     PutU16(block3, 12, 2);
     for (int i = 0; i < 4; ++i) block3[14 + 7 - i] = 3;  // cylinders 1-4 on gas
     block3[38] = 1;                   // level sensor type
-    const std::uint16_t levels[6] = {800, 1600, 2400, 3200, 0, 0};
+    // Thresholds T1-T4 of a direct 0-5 V sensor on the 10-bit input, its full-scale count.
+    const std::uint16_t levels[6] = {180, 360, 560, 760, 1023, 0};
     for (int i = 0; i < 6; ++i) PutU16(block3, 40 + 2 * i, levels[i]);
     block3[52] = 1;
     PutU16(block3, 53, 1000);
