@@ -216,6 +216,7 @@ void FrmKD452::CheckTab() {
         case kTabConfiguration: config_->CmdTpyGLS->setFocus(); break;
         default: break;
     }
+    if (onCheckTab) onCheckTab(sstMain_->currentIndex());
     checkTabBusy_ = false;
 }
 

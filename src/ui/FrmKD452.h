@@ -90,6 +90,10 @@ public:
     std::function<bool()> updateOffered;
     // Writes a configuration file; true when written.
     std::function<bool(const std::string&)> saveConfiguration;
+    // Replaces the open and save dialogs (tests): the chosen path, empty when cancelled.
+    std::function<std::string(bool save)> chooseConfigFile;
+    // After CheckTab adapted the window to the page now shown.
+    std::function<void(int tab)> onCheckTab;
     // The ignition key is on (a logo click then asks for the fuel switch).
     std::function<bool()> keyOn;
     // Service mode switched (the model page's extra points).
@@ -118,8 +122,12 @@ private:
     void UpdateFrameVisibility();
     void OnExitRequested();
     void Unload();
+public:
+    // The File menu's commands (also reachable for tests and scripts).
     void MnuFileLoadConf_Click();
     void MnuFileSaveConf_Click();
+
+private:
     void MnuInfoAbout_Click();
     void MnuLngT_Click(int language);
     void LogoReleased();

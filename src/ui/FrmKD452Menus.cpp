@@ -2,6 +2,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QSettings>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPushButton>
@@ -13,6 +15,11 @@
 #include "util/SysInfo.h"
 
 namespace gw {
+
+namespace {
+// Where the configuration dialogs remember their folder.
+constexpr const char* kLastConfigFolderKey = "files/lastConfigFolder";
+}  // namespace
 
 void FrmKD452::BuildMenus() {
     QMenuBar* bar = menuBar();
@@ -228,17 +235,32 @@ void FrmKD452::MnuInfoAbout_Click() {
 // ---- configuration files ----
 
 std::string FrmKD452::ChiediFileConfig(bool save) {
-    const QString folder = ToQ(wb_.AppFolder.empty() ? std::string("/") : wb_.AppFolder);
-    const QString filter = "Mod Files (*.var)";
-    const QString path = save ? QFileDialog::getSaveFileName(this, QString(), folder, filter)
-                              : QFileDialog::getOpenFileName(this, QString(), folder, filter);
+    std::string chosen;
+    if (chooseConfigFile) {
+        chosen = chooseConfigFile(save);
+    } else {
+        // The folder of the last file chosen, else the application folder.
+        QSettings settings;
+        QString folder = settings.value(kLastConfigFolderKey).toString();
+        if (folder.isEmpty() || !QFileInfo(folder).isDir())
+            folder = ToQ(wb_.AppFolder.empty() ? std::string("/") : wb_.AppFolder);
+        const QString filter = "Mod Files (*.var)";
+        QString path = save ? QFileDialog::getSaveFileName(this, QString(), folder, filter)
+                            : QFileDialog::getOpenFileName(this, QString(), folder, filter);
+        if (!path.isEmpty()) {
+            if (save && QFileInfo(path).suffix().isEmpty()) path += ".var";
+            settings.setValue(kLastConfigFolderKey, QFileInfo(path).absolutePath());
+        }
+        chosen = FromQ(path);
+    }
     wb_.Comm->LoadWDogSend();  // the dialog's time does not count against the link
-    return FromQ(path);
+    return chosen;
 }
 
 void FrmKD452::MnuFileLoadConf_Click() {
     if (!wb_.PendingConfigFile.empty()) return;  // the previous one is still to be loaded
     const std::string path = ChiediFileConfig(false);
+    // Loaded later by the display timer (or at once when the link goes off-line).
     if (!path.empty() && QFile::exists(ToQ(path))) wb_.PendingConfigFile = path;
 }
 

@@ -6,8 +6,13 @@
 //
 // --simulate starts on the built-in simulated ECU. Hidden options for pictures of the
 // window: --page NAME|TAB selects a page at start, --screenshot FILE saves the window after
-// --after SECONDS (default 4) and closes it the ordinary way.
+// --after SECONDS (default 4) and closes it the ordinary way, --about opens the information
+// window before the picture; --sim-old-firmware gives the simulated ECU an older firmware
+// (the upgrade window opens), --sim-key-off turns its ignition off, --upgrade-next presses
+// "Next" in the upgrade window until the upgrade runs.
+#include <QAction>
 #include <QApplication>
+#include <QScreen>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -17,8 +22,11 @@
 #include "link/ports/SystemPortProvider.h"
 #include "sim/SimulatedEcuPort.h"
 #include "ui/FrmKD452.h"
+#include "ui/FrmStartUp.h"
+#include "ui/FrmUpdate.h"
 #include "ui/QtHost.h"
 #include "ui/QtText.h"
+#include "ui/WorkbenchUi.h"
 
 using namespace gw;
 
@@ -39,15 +47,30 @@ void Usage() {
               "  --simulate        talk to the built-in simulated ECU");
 }
 
+// The picture: the main window, or the part of the screen under it when a modal window
+// (information, upgrade) is open over it.
+QPixmap Picture(QWidget* window) {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal) modal = QApplication::activeWindow() != window ? QApplication::activeWindow() : nullptr;
+    if (!modal) return window->grab();
+    QScreen* screen = window->screen();
+    const QRect r = window->frameGeometry().united(modal->frameGeometry());
+    QPixmap shot = screen ? screen->grabWindow(0, r.x(), r.y(), r.width(), r.height()) : QPixmap();
+    return shot.isNull() ? modal->grab() : shot;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName("gas-workbench");
+    QCoreApplication::setApplicationName("gas-workbench");
     AppFolderChoice choice = ResolveAppFolder(argc, argv);
-    bool simulate = false;
+    bool simulate = false, about = false, upgradeNext = false;
     int page = -1;
     std::string screenshot;
     double after = 4.0;
+    SimEcuOptions simOptions;
     const auto& args = choice.rest;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -62,6 +85,14 @@ int main(int argc, char** argv) {
             screenshot = args[++i];
         } else if (a == "--after" && i + 1 < args.size()) {
             after = std::atof(args[++i].c_str());
+        } else if (a == "--about") {
+            about = true;
+        } else if (a == "--sim-old-firmware") {
+            simOptions.identity = SimIdentity::OldFirmware();
+        } else if (a == "--sim-key-off") {
+            simOptions.scenario = SimScenario::KeyOff;
+        } else if (a == "--upgrade-next") {
+            upgradeNext = true;
         } else if (a.rfind("-", 0) == 0 && a.rfind("-platform", 0) != 0) {
             std::fprintf(stderr, "unknown argument: %s\n\n", a.c_str());
             Usage();
@@ -70,11 +101,12 @@ int main(int argc, char** argv) {
     }
 
     QtHost host;
-    auto ecu = std::make_shared<SimEcu>();
+    auto ecu = std::make_shared<SimEcu>(simOptions);
     SystemPortProvider ports(choice.appFolder, "/sys",
                              [&host, ecu] { return std::make_unique<SimulatedEcuPort>(host, ecu); });
     Workbench wb(host, ports, choice.appFolder);
     std::unique_ptr<FrmKD452> window;
+    std::unique_ptr<WorkbenchUi> ui;
     wb.Main([&] {
         if (simulate) {
             // The simulated ECU as chosen on the command line: no search, settings untouched.
@@ -83,6 +115,8 @@ int main(int argc, char** argv) {
             wb.Cycle->CheckConfiguredPort();
         }
         window = std::make_unique<FrmKD452>(wb, host);
+        ui = std::make_unique<WorkbenchUi>(wb, host, *window);
+        // The side windows attach to the window's buttons here.
         if (page >= 0) window->SstMain()->setCurrentIndex(page);
         window->show();
         // The first layout and paint before the timers start: a long first paint inside the
@@ -90,11 +124,38 @@ int main(int argc, char** argv) {
         QCoreApplication::processEvents();
     });
 
+    if (upgradeNext)
+        ui->onUpgradeWindowShown = [&host, &wb](FrmUpdate& w) {
+            // Next until the wizard has run the upgrade; at first it may wait for the engine.
+            for (int tries = 0; tries < 60 && !w.Logic().closed && w.CmdUpdate->isVisible(); ++tries) {
+                const int before = w.Logic().step;
+                w.CmdUpdate->click();
+                if (w.Logic().step != before || before != FirmwareUpgrade::kWaitingFirstNext) continue;
+                host.RunEventsUntil(host.MicroClock() + 1'000'000);
+            }
+            if (w.Logic().step == FirmwareUpgrade::kFinished && w.CmdEsc->isVisible()) w.CmdEsc->click();
+            // A picture taken meanwhile asked for the end; the identity check answers the
+            // window's closing after this returns, so the request is made again after it.
+            if (wb.ExitRequested) QTimer::singleShot(200, [&wb] { wb.ExitRequested = true; });
+        };
+    if (about)
+        QTimer::singleShot(static_cast<int>(after * 500), window.get(), [&] {
+            if (auto* a = window->findChild<QAction*>("MnuInfoAbout")) a->trigger();
+        });
     if (!screenshot.empty()) {
         QTimer::singleShot(static_cast<int>(after * 1000), window.get(), [&] {
-            const QPixmap shot = window->grab();
-            if (!shot.save(ToQ(screenshot))) std::fprintf(stderr, "could not save %s\n", screenshot.c_str());
-            wb.ExitRequested = true;  // closes through the ordinary unload
+            if (!Picture(window.get()).save(ToQ(screenshot)))
+                std::fprintf(stderr, "could not save %s\n", screenshot.c_str());
+            // Closes through the ordinary unload, after any modal window has been closed.
+            if (auto* w = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                if (auto* up = dynamic_cast<FrmUpdate*>(w)) {
+                    if (up->CmdEsc->isVisible()) up->CmdEsc->click();
+                    if (up->CmdEsc->isVisible()) up->CmdEsc->click();
+                } else {
+                    w->reject();
+                }
+            }
+            wb.ExitRequested = true;
         });
     }
     return app.exec();

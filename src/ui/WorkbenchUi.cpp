@@ -1,0 +1,404 @@
+#include "ui/WorkbenchUi.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDateTime>
+#include <QFile>
+#include <QLocale>
+#include <QSignalBlocker>
+#include <QTimer>
+
+#include "app/Workbench.h"
+#include "model/EcuRequests.h"
+#include "model/ScaleConfig.h"
+#include "model/VarFile.h"
+#include "ui/FrmKD452.h"
+#include "ui/FrmUpdate.h"
+#include "ui/QtHost.h"
+#include "ui/QtText.h"
+
+namespace gw {
+
+namespace {
+
+void SetText(QLabel* l, const std::string& text) {
+    const QString t = ToQ(text);
+    if (l->text() != t) l->setText(t);
+}
+
+void SetShown(QWidget* w, bool on) {
+    if (w->isHidden() == on) w->setVisible(on);
+}
+
+void SetBar(UCtrlBar* bar, int v) {
+    const int clamped = std::clamp(v, 0, std::max(0, bar->MaxVal()));
+    if (bar->Valore() != clamped) bar->SetValore(clamped);
+}
+
+void SetLight(Light* box, const StateLight& s) {
+    if (!s.known) return;
+    if (box->IsOn() != s.on) box->SetOn(s.on);
+    if (!s.caption.empty()) {
+        const QString c = ToQ(s.caption);
+        if (box->text() != c) box->setText(c);
+    }
+}
+
+}  // namespace
+
+WorkbenchUi::WorkbenchUi(Workbench& wb, QtHost& host, FrmKD452& window)
+    : wb_(wb),
+      host_(host),
+      win_(window),
+      scheduler_(wb, *wb.Image, *wb.Check),
+      config_(host, *wb.Image, wb.Scale, wb.AppFolder) {
+    // The window's load: the data-model initialisations, the page's lists, the scheduler.
+    wb_.Image->ResetPendingRecords();
+    BindConfig();
+    BindGeneral();
+    BindFiles();
+    BindScheduler();
+}
+
+WorkbenchUi::~WorkbenchUi() {
+    wb_.Check->hooks.runUpgradeWindow = nullptr;
+    wb_.Check->hooks.setBusyPointer = nullptr;
+    wb_.writePending = nullptr;
+    win_.onDisplayTick = nullptr;
+    win_.onLinkDown = nullptr;
+    win_.ecuDataToRead = nullptr;
+    win_.onLanguageChosen = nullptr;
+    win_.aboutInfo = nullptr;
+    win_.updateOffered = nullptr;
+    win_.saveConfiguration = nullptr;
+    win_.keyOn = nullptr;
+    win_.onCheckTab = nullptr;
+}
+
+// ---- display scheduler ----
+
+void WorkbenchUi::BindScheduler() {
+    DisplayHooks& h = scheduler_.hooks;
+    h.refreshGeneral = [this](GeneralPart part) { ShowGeneral(part); };
+    h.refreshAfterRead = [this] {
+        config_.AggiornaPaginaConfig();
+        config_.ApplyInjectorModeRule();
+        wb_.Image->Block3Changed = false;
+        ShowConfig();
+    };
+    h.refreshConfig = [this] {
+        ParameterImage& img = *wb_.Image;
+        // Not while a choice of the user is still on its way to the ECU: the page would
+        // show the old value until the read-back.
+        const bool writing = img.Block3WriteRequest > 0 || img.Requests.Block3WritePending ||
+                             img.Block5WriteRequest > 0 || img.Requests.Block5WritePending;
+        if (!config_.RefreshRequested && (!img.Block3Changed || writing)) return;
+        img.Block3Changed = false;
+        config_.AggiornaPaginaConfig();
+        ShowConfig();
+    };
+    h.caricaConfigurazione = [this](const std::string& path) { return LoadPending(path); };
+
+    wb_.writePending = [this] { return scheduler_.WritePending(); };
+    win_.onDisplayTick = [this] { scheduler_.Tick(); };
+    win_.onLinkDown = [this](std::uint8_t s) { scheduler_.OnClosedOrOffLine(s); };
+    win_.ecuDataToRead = [this] { return scheduler_.EcuDataToRead(); };
+    wb_.Check->hooks.runUpgradeWindow = [this] { RunUpgradeWindow(); };
+    wb_.Check->hooks.setBusyPointer = [](bool on) {
+        if (on)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    };
+    scheduler_.InitCounters();
+}
+
+// ---- General page and parameters frame ----
+
+void WorkbenchUi::BindGeneral() {
+    GeneralPage* g = win_.General();
+    QObject::connect(g->CmbInj, QOverload<int>::of(&QComboBox::activated), &win_, [this](int i) {
+        config_.CmbInj_Click(i);
+        scheduler_.SelectedInjector = config_.CmbInj.selected < 0 ? 0 : config_.CmbInj.selected;
+        HighlightInjector(scheduler_.SelectedInjector);
+        ShowGeneral(GeneralPart::SpeedAndInjectors);
+    });
+    win_.keyOn = [this] { return GatherLiveValues(*wb_.Image, wb_.Scale, wb_.Comm->EcuState).key; };
+    HighlightInjector(0);
+}
+
+void WorkbenchUi::HighlightInjector(int selected) {
+    GeneralPage* g = win_.General();
+    for (int i = 0; i < GeneralPage::kCylinders; ++i) {
+        QLabel* l = g->LblInj[static_cast<size_t>(i)];
+        const std::uint32_t c = InjectorLabelColour(selected, i);
+        const QColor back = ColorOf(c);
+        if (l->palette().color(QPalette::Window) != back) SetColors(l, back, Qt::black);
+        const int style = c == kColYellow ? (QFrame::Panel | QFrame::Raised) : QFrame::NoFrame;
+        if (l->frameStyle() != style) l->setFrameStyle(style);
+    }
+}
+
+void WorkbenchUi::ShowGeneral(GeneralPart part) {
+    GeneralPage* g = win_.General();
+    ParametriFrame* p = win_.FrmParametri();
+    const GeneralView& v = scheduler_.View();
+    switch (part) {
+        case GeneralPart::SpeedAndInjectors: {
+            SetText(g->TxtRpm0, v.rpmText);
+            SetText(p->TxtRpm1, v.rpmText);
+            for (int i = 0; i < GeneralPage::kCylinders; ++i) {
+                const auto k = static_cast<size_t>(i);
+                SetBar(g->InjPetBar[k], v.injectors.petBar[k]);
+                SetBar(g->InjGasBar[k], v.injectors.gasBar[k]);
+            }
+            SetText(g->TxtInjTimePet0, v.injectors.petrolText);
+            SetText(g->TxtInjTimeGas0, v.injectors.gasText);
+            SetText(p->TxtInjTimePet1, v.injectors.petrolText);
+            SetText(p->TxtInjTimeGas1, v.injectors.gasText);
+            break;
+        }
+        case GeneralPart::LambdaAndLevel: {
+            const LambdaView& l = v.lambda;
+            for (QWidget* w : {static_cast<QWidget*>(g->TxtLambda0), static_cast<QWidget*>(g->LblParLambda),
+                               static_cast<QWidget*>(g->LblParLambdaMv), static_cast<QWidget*>(g->LblLambdaLean),
+                               static_cast<QWidget*>(g->LblLambdaRich), static_cast<QWidget*>(g->BarLambda),
+                               static_cast<QWidget*>(p->TxtLambda1), static_cast<QWidget*>(p->LblCalLambda)})
+                SetShown(w, l.visible);
+            SetText(g->TxtLambda0, l.text);
+            SetText(p->TxtLambda1, l.text);
+            if (g->BarLambda->ForeColor() != l.segmentColour) g->BarLambda->SetForeColor(l.segmentColour);
+            if (lambdaSegment_ != l.segment) {
+                g->BarLambda->SetValore(l.segment);
+                lambdaSegment_ = l.segment;
+            }
+            for (int i = 0; i < kLevelLights; ++i) {
+                Lamp* lamp = g->ShpGasLev[static_cast<size_t>(i)];
+                const bool on = v.level.lights[static_cast<size_t>(i)];
+                if (lamp->IsOn() != on) lamp->SetOn(on);
+            }
+            break;
+        }
+        case GeneralPart::LightsAndPressure: {
+            SetLight(g->CkbKey, v.lights.key);
+            SetLight(g->CkbeV_01, v.lights.ev1);
+            SetLight(g->CkbeV_02, v.lights.ev2);
+            SetLight(g->CkbStatoAlim, v.lights.fuel);
+            SetLight(g->CkbStatoEcu, v.lights.ecu);
+            SetText(g->TxtPressure0, v.pressure.pressureText);
+            SetText(p->TxtPressure1, v.pressure.pressureText);
+            SetText(p->TxtVacuum, v.pressure.vacuumText);
+            SetShown(p->TxtVacuum, v.pressure.vacuumVisible);
+            SetShown(p->LblCalVacuum, v.pressure.vacuumVisible);
+            break;
+        }
+        case GeneralPart::Temperatures: {
+            SetText(g->TxtTmpVap0, v.temperatures.reducerText);
+            SetText(g->TxtTmpGas0, v.temperatures.gasText);
+            SetText(g->TxtSupply, v.temperatures.supplyText);
+            SetText(p->TxtTmpVap1, v.temperatures.reducerText);
+            SetText(p->TxtTmpGas1, v.temperatures.gasText);
+            break;
+        }
+    }
+}
+
+// ---- Configuration page ----
+
+void WorkbenchUi::BindConfig() {
+    ConfigPage* c = win_.Config();
+    combos_ = {c->CmbSwtchRpm,  c->CmbSwtchTemp,        c->CmbSwtchDelay,      c->CmbSwtchForce, c->CmbSwtchSeq,
+               c->CmbEmptyGas,  c->CmbSwtchBar,         c->CmbSwtchDelayPress, c->CmbSwtchLambdaType,
+               c->CmbSwtchCilindri, c->CmbSwtchBobine, c->CmbTpyInj,          c->CmbTpyGLS};
+    for (std::size_t i = 0; i < combos_.size(); ++i) {
+        const auto list = static_cast<ConfigList>(i);
+        QObject::connect(combos_[i], QOverload<int>::of(&QComboBox::activated), &win_, [this, list](int index) {
+            if (win_.UpdatingControls) return;
+            config_.Click(list, index);
+            ShowConfig();
+        });
+    }
+    for (int i = 0; i < 2; ++i)
+        QObject::connect(c->OptTypFuel[static_cast<size_t>(i)], &QRadioButton::clicked, &win_, [this, i] {
+            if (win_.UpdatingControls) return;
+            config_.OptTypFuel_Click(i);
+            ShowConfig();
+        });
+    QObject::connect(c->CmdReserVar, &QPushButton::clicked, &win_, [this] { config_.CmdReserVar_Click(); });
+    config_.PendingConfigFile = &wb_.PendingConfigFile;
+    config_.onIstanzaInj = [this](int cylinders) {
+        GeneralPage* g = win_.General();
+        const QSignalBlocker block(g->CmbInj);
+        g->IstanzaInj(cylinders);
+        scheduler_.SelectedInjector = 0;
+        HighlightInjector(0);
+    };
+    win_.onLanguageChosen = [this] { FillConfigPage(); };
+    win_.onCheckTab = [this](int tab) {
+        if (tab != FrmKD452::kTabConfiguration) return;
+        config_.AggiornaPaginaConfig();
+        ShowConfig();
+    };
+    FillConfigPage();
+}
+
+void WorkbenchUi::ReadTypeTables() {
+    const std::string path = wb_.Path("\\LNG\\ConfigScale.ini");
+    ReadGasLevelTypes(host_, path, wb_.Scale, wb_.AppTitle);
+    ReadInjTypes(host_, path, wb_.Scale, wb_.AppTitle);
+    ReadLambdaTypes(host_, path, wb_.Scale, wb_.AppTitle, config_.Texts.MsgOff);
+}
+
+void WorkbenchUi::FillConfigPage() {
+    // Texts, type tables, lists, then the selections of the read copy: nothing is written.
+    config_.AppTitle = wb_.AppTitle;
+    config_.ApplyTexts(win_.Captions());
+    ReadTypeTables();
+    config_.RiempiCmbSwtch();
+    config_.AggiornaPaginaConfig();
+    ShowConfig();
+}
+
+void WorkbenchUi::ShowConfig() {
+    const bool was = win_.UpdatingControls;
+    win_.UpdatingControls = true;
+    for (std::size_t i = 0; i < combos_.size(); ++i) {
+        QComboBox* cb = combos_[i];
+        const ComboList& l = config_.lists[i];
+        const QSignalBlocker block(cb);
+        bool same = cb->count() == l.Count();
+        for (int k = 0; same && k < l.Count(); ++k) same = cb->itemText(k) == ToQ(l.items[static_cast<size_t>(k)]);
+        if (!same) {
+            cb->clear();
+            for (const std::string& item : l.items) cb->addItem(ToQ(item));
+        }
+        const int sel = l.Valid(l.selected) ? l.selected : -1;
+        if (cb->currentIndex() != sel) cb->setCurrentIndex(sel);
+        if (cb->isEnabled() != l.enabled) cb->setEnabled(l.enabled);
+        SetShown(cb, l.visible);
+    }
+    ConfigPage* c = win_.Config();
+    if (QButtonGroup* group = c->OptTypFuel[0]->group()) {
+        group->setExclusive(false);
+        for (int i = 0; i < 2; ++i) {
+            QRadioButton* r = c->OptTypFuel[static_cast<size_t>(i)];
+            const bool on = config_.OptTypFuel == i;
+            if (r->isChecked() != on) {
+                const QSignalBlocker block(r);
+                r->setChecked(on);
+            }
+        }
+        group->setExclusive(true);
+    }
+    if (config_.TakeFocusRequest() == ConfigFocus::CmdTpyInj) c->CmdTpyInj->setFocus();
+    win_.UpdatingControls = was;
+}
+
+// ---- configuration files ----
+
+void WorkbenchUi::BindFiles() {
+    win_.saveConfiguration = [this](const std::string& path) { return SaveConfiguration(path); };
+    win_.aboutInfo = [this] { return AboutValues(); };
+    win_.updateOffered = [this] { return wb_.Check->FileNewerThanEcu(); };
+    win_.EnableConfigurationFiles(true);
+}
+
+bool WorkbenchUi::CaricaConfigurazione(const std::string& path) {
+    ParameterImage& img = *wb_.Image;
+    ClsComm& comm = *wb_.Comm;
+    const bool timer2 = wb_.Timer2->Enabled();
+    wb_.Timer2->SetEnabled(false);
+    bool ok = true;
+    // On gas the ECU goes to petrol while its configuration changes, and back afterwards.
+    bool switched = false;
+    if (img.Block2.Mode2 == 3 && comm.ComState != kComOffLine) {
+        img.Block2Pending.Mode = 0;
+        ok = WriteBlock(img, 2, comm);
+        switched = ok;
+    }
+    if (ok) ok = LoadVarFile(img, path);
+    if (comm.ComState == kComOffLine) {
+        config_.AggiornaPaginaConfig();
+        ShowConfig();
+    }
+    if (switched) {
+        img.Block2Pending.Mode = 3;
+        if (!WriteBlock(img, 2, comm)) ok = false;
+    }
+    if (ok) win_.SetTitle(path);
+    if (timer2 && !win_.Unloaded()) wb_.Timer2->SetEnabled(true);
+    scheduler_.RequestFullRead();
+    return ok;
+}
+
+bool WorkbenchUi::LoadPending(const std::string& path) {
+    if (path != failedPath_) {
+        failedPath_ = path;
+        failedLoads_ = 0;
+    }
+    if (CaricaConfigurazione(path)) {
+        failedLoads_ = 0;
+        return true;
+    }
+    // A file that has gone, or one the ECU keeps refusing, is reported once and dropped:
+    // retried for ever it would block every later load.
+    if (!QFile::exists(ToQ(path)) || ++failedLoads_ >= kLoadAttempts) {
+        failedLoads_ = 0;
+        ReportLoadFailure(path);
+        return true;
+    }
+    return false;
+}
+
+void WorkbenchUi::ReportLoadFailure(const std::string& path) {
+    const std::string why = QFile::exists(ToQ(path)) ? "The ECU did not accept it; it keeps its previous settings."
+                                                     : "The file cannot be read.";
+    host_.MessageBox("The configuration file was not loaded:\r\n" + path + "\r\n\r\n" + why, wb_.AppTitle,
+                     MsgIcon::Critical, MsgButtons::Ok);
+}
+
+bool WorkbenchUi::SaveConfiguration(const std::string& path) {
+    const QString now = QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
+    std::string error;
+    if (SaveVarFile(*wb_.Image, path, wb_.AppTitle, FromQ(now), &error)) return true;
+    host_.MessageBox("The configuration file was not saved:\r\n" + path + "\r\n\r\n" + error, wb_.AppTitle,
+                     MsgIcon::Critical, MsgButtons::Ok);
+    return false;
+}
+
+// ---- information and upgrade windows ----
+
+AboutInfo WorkbenchUi::AboutValues() {
+    AboutInfo info;
+    info.labels = AboutLabels(wb_.Lingue);
+    FirmwareCheck& check = *wb_.Check;
+    FirmwareImage& image = check.Image;
+    if (image.LeggiFlashIni(check.FlashIniPath())) {
+        image.RedimTableFlash(image.LargFlash, false);
+        if (image.CaricaFirmware(host_, check.ImagePath())) check.FirmwareFle = image.IdentityText();
+    }
+    const FirmwareIdentity ecu = check.Ecu(), fle = check.Fle();
+    info.ecuDate = ecu.DataStr;
+    info.ecuVersion = ecu.VersStr;
+    info.fileDate = fle.DataStr;
+    info.fileVersion = fle.VersStr;
+    info.minutes2 = wb_.Image->Block2.Minutes2;
+    info.minutes1 = wb_.Image->Block2.Minutes1;
+    return info;
+}
+
+void WorkbenchUi::RunUpgradeWindow() {
+    wb_.Timer2->SetEnabled(false);
+    {
+        FrmUpdate dialog(&win_, wb_);
+        if (onUpgradeWindowShown)
+            QTimer::singleShot(0, &dialog, [this, &dialog] {
+                if (onUpgradeWindowShown) onUpgradeWindowShown(dialog);
+            });
+        dialog.exec();
+    }
+    if (!win_.Unloaded()) wb_.Timer2->SetEnabled(true);
+}
+
+}  // namespace gw
