@@ -8,6 +8,8 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QApplication>
+#include <QStandardPaths>
 #include <QTest>
 #include <memory>
 
@@ -20,87 +22,11 @@
 #include "ui/QtHost.h"
 #include "ui/QtText.h"
 #include "ui/UCtrlBar.h"
+#include "UiRig.h"
 
 using namespace gw;
+using namespace uitest;
 
-namespace {
-
-// A dictionary with the main window's layout: entries 0-71, three error texts, the
-// terminator and the captions after it, "[FrmInit]" and "[Frm_About]" blocks.
-std::string Language(const std::string& name, const std::string& tag, int extra = 0) {
-    std::vector<std::string> e(72);
-    for (int i = 0; i < 72; ++i) e[static_cast<size_t>(i)] = tag + " entry " + std::to_string(i);
-    e[0] = tag + " Bench";
-    e[8] = tag + " General";
-    e[9] = tag + " Configuration";
-    e[16] = tag + " RPM";
-    for (int i = 0; i < 3; ++i) e.push_back(tag + " error " + std::to_string(i));
-    e.push_back("[END_ERROR_ECU]");
-    for (int k = 1; k <= 61; ++k) e.push_back(tag + " T+" + std::to_string(k));
-    e.push_back("[FrmInit]");
-    e.push_back(tag + " reading");
-    for (int k = 0; k < extra; ++k) e.push_back("x");
-    std::string out = "###\r\n#" + name + "\r\n";
-    for (const auto& s : e) out += s + "\r\n";
-    return out;
-}
-
-void WriteFile(const QString& path, const std::string& text) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(text.data(), static_cast<qint64>(text.size()));
-}
-
-std::string ReadFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return "<missing>";
-    return f.readAll().toStdString();
-}
-
-// One workbench with its window on the simulated ECU, in a temporary application folder.
-struct Rig {
-    QTemporaryDir dir;
-    QtHost host;
-    std::shared_ptr<SimEcu> ecu = std::make_shared<SimEcu>();
-    std::unique_ptr<SystemPortProvider> ports;
-    std::unique_ptr<Workbench> wb;
-    std::unique_ptr<FrmKD452> win;
-
-    explicit Rig(const std::string& dictionary = {}, const std::string& current = "0\r\n") {
-        host.SetScripted(true);
-        QDir(dir.path()).mkpath("BIN");
-        QDir(dir.path()).mkpath("LNG");
-        // No real serial line is touched: every COM port points at a missing device.
-        std::string map;
-        for (int n = 1; n <= 9; ++n) map += "[COM" + std::to_string(n) + "]\r\n" + Folder() + "/none\r\n";
-        WriteFile(Path("BIN/ComPorts.ini"), map);
-        if (!dictionary.empty()) {
-            WriteFile(Path("LNG/M3.diz"), dictionary);
-            WriteFile(Path("LNG/M3.con"), current);
-        }
-        ports = std::make_unique<SystemPortProvider>(
-            Folder(), Folder() + "/sys", [this] { return std::make_unique<SimulatedEcuPort>(host, ecu); },
-            Folder() + "/dev");
-        wb = std::make_unique<Workbench>(host, *ports, Folder());
-        wb->Main([this] {
-            wb->Comm->FlagRicercaCom = 255;
-            wb->Comm->Simulated = true;
-            wb->Cycle->CheckConfiguredPort();
-            win = std::make_unique<FrmKD452>(*wb, host);
-            win->show();
-        });
-    }
-    ~Rig() {
-        if (!win->Unloaded()) {
-            win->close();
-            if (!QTest::qWaitFor([this] { return win->Unloaded(); }, 3000)) wb->Shutdown();
-        }
-    }
-    std::string Folder() const { return dir.path().toStdString(); }
-    QString Path(const char* rel) const { return dir.path() + "/" + rel; }
-};
-
-}  // namespace
 
 class UiTest : public QObject {
     Q_OBJECT
@@ -374,5 +300,16 @@ private slots:
     }
 };
 
-QTEST_MAIN(UiTest)
+int RunWorkbenchUiTest(int argc, char** argv);
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName("gas-workbench-test");
+    QStandardPaths::setTestModeEnabled(true);
+    UiTest ui;
+    const int a = QTest::qExec(&ui, argc, argv);
+    const int b = RunWorkbenchUiTest(argc, argv);
+    return a != 0 ? a : b;
+}
+
 #include "UiTest.moc"
