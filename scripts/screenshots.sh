@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Takes a picture of each page of the workbench window on the built-in simulated ECU,
-# under a virtual X display, into docs/screenshots/. Builds the program first when needed.
+# Takes pictures of the workbench window on the built-in simulated ECU, under a virtual X
+# display, into docs/screenshots/: every page, the information window, and the firmware
+# upgrade window (a simulated ECU with an older firmware) before and while it writes.
+# Builds the program first when needed.
 #   bash scripts/screenshots.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,11 +15,17 @@ mkdir -p docs/screenshots
 # A scratch copy of the application folder: the pictures must not change the user's settings or logs.
 app="$(mktemp -d)"
 trap 'rm -rf "$app"' EXIT
-cp -r "$build/app/." "$app/"
+shot() {  # NAME ARGS...: one picture, from a fresh copy of the application folder
+  local name="$1"; shift
+  echo "picture $name"
+  rm -rf "$app"/*; cp -r "$build/app/." "$app/"
+  HOME="$app" QT_QPA_PLATFORM=xcb timeout 180 xvfb-run -a -s "-screen 0 1280x800x24" \
+    "$app/bin/gas-workbench" --simulate "$@" --screenshot "$PWD/docs/screenshots/$name.png"
+}
 for page in general configuration calibration modeling map; do
-  echo "page $page"
-  QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24" \
-    "$app/bin/gas-workbench" --simulate --page "$page" --after 4 \
-    --screenshot "$PWD/docs/screenshots/$page.png"
+  shot "$page" --page "$page" --after 9
 done
+shot about --about --after 6
+shot upgrade --sim-old-firmware --after 4
+shot upgrade-writing --sim-old-firmware --sim-key-off --upgrade-next --after 40
 ls -l docs/screenshots
