@@ -99,7 +99,6 @@ void InjSetLogic::Load() {
     rows_.assign(At(RowCount()), InjSetRow{});
     for (int i = 0; i < RowCount(); ++i) rows_[At(i)].label = RowCaption(i);
     FillRows();
-    updating_ = true;
 
     image_.InjModeTarget = -1;
     image_.InjModeScope = 0;
