@@ -21,12 +21,22 @@ std::size_t At(int i) { return static_cast<std::size_t>(i); }
 
 }  // namespace
 
-InjLiveTimes InjLiveTimes::FromImage(const ParameterImage& image) {
+InjLiveTimes InjLiveTimes::FromShown(const InjectorDisplayState& shown, const LiveValues& live) {
     InjLiveTimes t;
-    t.keyOn = image.Block1.StatusBits != 0;
-    t.fuelSelection = image.Block2.Mode;
-    t.petrolMs = image.Block1.InjTimeBnz;
-    t.correctionMs = image.Block1.InjTimeGas;
+    t.keyOn = live.key;
+    t.fuelSelection = live.fuelSelection;
+    t.petrolMs = shown.shownPetrol;
+    t.correctionMs = shown.shownCorrection;
+    return t;
+}
+
+InjLiveTimes InjLiveTimes::FromImage(const ParameterImage& image, const ScaleConfig& scale) {
+    const LiveValues live = GatherLiveValues(image, scale, 0);
+    InjLiveTimes t;
+    t.keyOn = live.key;
+    t.fuelSelection = live.fuelSelection;
+    t.petrolMs = live.petrolMs;
+    t.correctionMs = live.correctionMs;
     return t;
 }
 
@@ -144,7 +154,7 @@ void InjSetLogic::Start(std::function<InjLiveTimes()> source) {
     source_ = std::move(source);
     if (!timer_) {
         timer_ = host_.CreateTimer([this] {
-            Refresh(source_ ? source_() : InjLiveTimes::FromImage(image_));
+            Refresh(source_ ? source_() : InjLiveTimes::FromImage(image_, image_.Scale()));
             if (onChanged) onChanged();
         });
         timer_->SetIntervalMs(kRefreshMs);

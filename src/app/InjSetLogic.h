@@ -12,24 +12,25 @@
 #include <string>
 #include <vector>
 
+#include "app/GeneralPresenter.h"
 #include "lang/ClsLingue.h"
 #include "model/ParameterImage.h"
 #include "util/Host.h"
 
 namespace gw {
 
-// The live values the window's refresh shows: the live display's shown (smoothed) values
-// when there is one, otherwise FromImage.
+// The live values the window's refresh shows: the display scheduler's shown (smoothed)
+// times when it runs (FromShown), otherwise the image's latest ones (FromImage).
 struct InjLiveTimes {
     bool keyOn = false;
     int fuelSelection = 0;  // 3: gas selected
     std::array<double, kInjectors> petrolMs{};
-    std::array<double, kInjectors> correctionMs{};
+    std::array<double, kInjectors> correctionMs{};  // added to the petrol time on gas
 
-    // The image's latest values, unsmoothed: key on while block 1's status byte is not 0,
-    // the selection is block 2's Mode, petrol block 1's InjTimeBnz, the correction its
-    // InjTimeGas.
-    static InjLiveTimes FromImage(const ParameterImage& image);
+    // The shown times of the General page with the live key and fuel selection.
+    static InjLiveTimes FromShown(const InjectorDisplayState& shown, const LiveValues& live);
+    // The image's latest values, unsmoothed, read as the General page reads them.
+    static InjLiveTimes FromImage(const ParameterImage& image, const ScaleConfig& scale);
 };
 
 // One cylinder's row (control arrays LblInj, CmbSelect, TxtInjFuelPetrol, TxtInjFuelGas,

@@ -209,12 +209,15 @@ TEST_F(InjSet, TimerRefreshesEveryHalfSecondFromTheImage) {
     logic.Load();
     int changes = 0;
     logic.onChanged = [&] { ++changes; };
-    image.Block1.StatusBits = 1;
+    image.Block1.StatusBits = 1;  // key on
+    image.Block2.Mode = 3;
     image.Block1.InjTimeBnz[0] = 4.25;
+    image.Block1.InjTimeGas[0] = 5.5;  // the gas time the ECU reports
     logic.Start();
     host.Advance(2'000'000);
     EXPECT_EQ(changes, 4);
     EXPECT_EQ(logic.Rows()[0].petrolText, "04,25");
+    EXPECT_EQ(logic.Rows()[0].gasText, "05,50");
     logic.Stop();
     host.Advance(2'000'000);
     EXPECT_EQ(changes, 4);
