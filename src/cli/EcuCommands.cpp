@@ -194,7 +194,10 @@ int Flash(Workbench& wb, SteadyHost& host, double timeoutS) {
     FirmwareUpgrade up(*wb.Comm, *wb.Check, *wb.Image, requestsEnabled, texts);
     std::string lastPhase, lastMsg;
     int lastPercent = -1;
+    double writeStart = 0, writeEnd = 0;
     up.onChanged = [&] {
+        if (up.LblBackBar == kPhaseWrite && writeStart == 0) writeStart = host.MicroClock();
+        if (up.LblBackBar == kPhaseWriteEnd && writeEnd == 0) writeEnd = host.MicroClock();
         if (up.LblMsg != lastMsg && !up.LblMsg.empty()) {
             std::printf("%s\n", up.LblMsg.c_str());
             lastMsg = up.LblMsg;
@@ -227,6 +230,17 @@ int Flash(Workbench& wb, SteadyHost& host, double timeoutS) {
     const bool ok = up.step == FirmwareUpgrade::kFinished && requestsEnabled;
     std::printf("%s: %d zones written, %d erased zones skipped\n", ok ? "upgrade finished" : "upgrade failed",
                 up.zonesSent, up.zonesSkipped);
+    if (writeStart > 0 && writeEnd > writeStart && up.zonesSent > 0) {
+        // The least the zone writes can take on this link: every byte of each frame at line
+        // speed plus the pause after it, the quiet time before the answer, and the answer.
+        const double byteUs = 10e6 / 38400.0;
+        const double frameBytes = 137, answerBytes = 6;
+        const ClsComm& c = *wb.Comm;
+        const double zoneFloorUs = frameBytes * (byteUs + c.AttesaByteTx_usec) + c.Idle_usec + answerBytes * byteUs;
+        const double floorS = up.zonesSent * zoneFloorUs / 1e6, tookS = (writeEnd - writeStart) / 1e6;
+        std::printf("zone writes: %.1f s for %d zones, floor %.1f s, ratio %.3f\n", tookS, up.zonesSent, floorS,
+                    tookS / floorS);
+    }
     if (ok) {
         wb.Check->LeggiIdentita();
         PrintIdentity("ECU", wb.Check->Ecu());
