@@ -26,6 +26,7 @@
 #include "ui/FrmUpdate.h"
 #include "ui/QtHost.h"
 #include "ui/QtText.h"
+#include "ui/SideWindows.h"
 #include "ui/WorkbenchUi.h"
 
 using namespace gw;
@@ -116,7 +117,7 @@ int main(int argc, char** argv) {
         }
         window = std::make_unique<FrmKD452>(wb, host);
         ui = std::make_unique<WorkbenchUi>(wb, host, *window);
-        // The side windows attach to the window's buttons here.
+        AttachSideWindows(*window, *ui, wb);
         if (page >= 0) window->SstMain()->setCurrentIndex(page);
         window->show();
         // The first layout and paint before the timers start: a long first paint inside the

@@ -1,0 +1,112 @@
+#include "ui/SideWindows.h"
+
+#include <QPointer>
+#include <QPushButton>
+
+#include "app/Workbench.h"
+#include "ui/FrmErrEcu.h"
+#include "ui/FrmInjSet.h"
+#include "ui/FrmKD452.h"
+#include "ui/FrmLevelSetting.h"
+#include "ui/FrmSetExpert.h"
+#include "ui/QtText.h"
+#include "ui/WorkbenchUi.h"
+#include "util/FileIo.h"
+
+namespace gw {
+
+SideWindows::SideWindows(FrmKD452& win, WorkbenchUi& ui, Workbench& wb) : QObject(&win), win_(win), wb_(wb) {
+    setObjectName("SideWindows");
+    errors_.maskInputs = [this] { return MaskInputsFromImage(*wb_.Image); };
+    ApplyTexts();
+    ShowWarning();
+
+    QPointer<SideWindows> self(this);
+    ui.Scheduler().hooks.caricaErroriEcu = [self] {
+        if (!self || !self->wb_.Comm) return;
+        self->errors_.CaricaErroriEcu(*self->wb_.Comm);
+        self->ShowWarning();
+    };
+    auto before = win.onLanguageChosen;
+    win.onLanguageChosen = [self, before] {
+        if (before) before();
+        if (self) self->ApplyTexts();
+    };
+
+    win.AttachSideWindow("CmdTpyInj", [self] {
+        if (self) self->InjSet()->Open();
+    });
+    win.AttachSideWindow("CmdTpyGLS", [self] {
+        if (self) self->LevelSetting()->Open();
+    });
+    win.AttachSideWindow("CmdExpert0", [self] {
+        if (self) self->SetExpert()->Open();
+    });
+    win.AttachSideWindow("CmdErrInj", [self] {
+        if (self) self->ErrEcu()->Open();
+    });
+}
+
+FrmInjSet* SideWindows::InjSet() {
+    if (!injSet_) injSet_ = new FrmInjSet(&win_, wb_.host, *wb_.Image, &wb_.Lingue);
+    return injSet_;
+}
+
+FrmLevelSetting* SideWindows::LevelSetting() {
+    // Unloaded on close (Esc): made afresh for each opening.
+    if (level_ && !level_->isVisible()) {
+        delete level_;
+        level_ = nullptr;
+    }
+    if (!level_)
+        level_ = new FrmLevelSetting(&win_, wb_.host, *wb_.Image, &wb_.Lingue,
+                                     AppPath(wb_.AppFolder, "\\LNG\\ConfigScale.ini"), wb_.AppTitle);
+    return level_;
+}
+
+FrmSetExpert* SideWindows::SetExpert() {
+    if (!expert_) expert_ = new FrmSetExpert(&win_, *wb_.Image, wb_.Lingue, wb_.AppFolder);
+    return expert_;
+}
+
+FrmErrEcu* SideWindows::ErrEcu() {
+    if (!errEcu_) {
+        errEcu_ = new FrmErrEcu(&win_, errors_, *wb_.Comm, wb_.Lingue);
+        errEcu_->onCancelled = [this] { ShowWarning(); };
+    }
+    return errEcu_;
+}
+
+void SideWindows::ApplyTexts() {
+    errors_.SetTexts(win_.ErrorTexts(), win_.Captions().AfterErrors(1, "Errori"));
+    ShowWarning();
+}
+
+void SideWindows::ShowWarning() {
+    auto* b = win_.findChild<QPushButton*>("CmdErrInj");
+    if (!b) return;
+    const ErrorWarning& w = errors_.Warning();
+    if (w.visible) {
+        const QString caption = ToQ(w.caption);
+        if (b->text() != caption) b->setText(caption);
+        const QColor back = ColorOf(w.backColor);
+        if (b->palette().color(QPalette::Button) != back) {
+            QPalette p = b->palette();
+            p.setColor(QPalette::Button, back);
+            b->setPalette(p);
+            b->setAutoFillBackground(true);
+        }
+    }
+    if (b->isHidden() == w.visible) b->setVisible(w.visible);
+}
+
+void AttachSideWindows(FrmKD452& win, WorkbenchUi& ui, Workbench& wb) {
+    if (SideWindowsOf(win)) return;
+    new SideWindows(win, ui, wb);
+}
+
+SideWindows* SideWindowsOf(FrmKD452& win) {
+    return static_cast<SideWindows*>(win.findChild<QObject*>("SideWindows", Qt::FindDirectChildrenOnly));
+}
+
+}  // namespace gw
