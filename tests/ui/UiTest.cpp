@@ -301,6 +301,7 @@ private slots:
 };
 
 int RunWorkbenchUiTest(int argc, char** argv);
+int RunSideWindowsTest(int argc, char** argv);
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -309,7 +310,8 @@ int main(int argc, char** argv) {
     UiTest ui;
     const int a = QTest::qExec(&ui, argc, argv);
     const int b = RunWorkbenchUiTest(argc, argv);
-    return a != 0 ? a : b;
+    const int c = RunSideWindowsTest(argc, argv);
+    return a != 0 ? a : b != 0 ? b : c;
 }
 
 #include "UiTest.moc"
