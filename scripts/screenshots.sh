@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes pictures of the workbench window on the built-in simulated ECU, under a virtual X
 # display, into docs/screenshots/: every page, the information window, and the firmware
-# upgrade window (a simulated ECU with an older firmware) before and while it writes.
+# upgrade window (a simulated ECU with an older firmware) before and while it writes, and
+# the side windows: injector settings, gas level sensor, expert settings (both levels), ECU errors.
 # Builds the program first when needed.
 #   bash scripts/screenshots.sh [BUILD_DIR]
 set -euo pipefail
@@ -28,4 +29,9 @@ done
 shot about --about --after 6
 shot upgrade --sim-old-firmware --after 4
 shot upgrade-writing --sim-old-firmware --sim-key-off --upgrade-next --after 40
+shot side-injector --side injector --after 8
+shot side-level --side level --after 8
+shot side-expert --side expert --after 6
+shot side-expert-full --side expert-full --after 6
+shot side-errors --side errors --sim-errors --after 16
 ls -l docs/screenshots

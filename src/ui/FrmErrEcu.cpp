@@ -36,6 +36,7 @@ FrmErrEcu::FrmErrEcu(QWidget* parent, EcuErrors& errors, ClsComm& link, const Cl
     Grid->setObjectName("Grid");
     Grid->verticalHeader()->hide();
     Grid->setSelectionMode(QAbstractItemView::NoSelection);
+    Grid->setFocusPolicy(Qt::NoFocus);
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid->verticalHeader()->setDefaultSectionSize(ErrEcuWindow::kRowHeight / kTwipsPerPixel);
     int width = 4;

@@ -9,7 +9,9 @@
 // --after SECONDS (default 4) and closes it the ordinary way, --about opens the information
 // window before the picture; --sim-old-firmware gives the simulated ECU an older firmware
 // (the upgrade window opens), --sim-key-off turns its ignition off, --upgrade-next presses
-// "Next" in the upgrade window until the upgrade runs.
+// "Next" in the upgrade window until the upgrade runs; --side injector|level|expert|
+// expert-full|errors opens that side window and pictures it alone (expert-full past the
+// second password), --sim-errors gives the simulated ECU two errors.
 #include <QAction>
 #include <QApplication>
 #include <QScreen>
@@ -21,7 +23,11 @@
 #include "app/Workbench.h"
 #include "link/ports/SystemPortProvider.h"
 #include "sim/SimulatedEcuPort.h"
+#include "ui/FrmErrEcu.h"
+#include "ui/FrmInjSet.h"
 #include "ui/FrmKD452.h"
+#include "ui/FrmLevelSetting.h"
+#include "ui/FrmSetExpert.h"
 #include "ui/FrmStartUp.h"
 #include "ui/FrmUpdate.h"
 #include "ui/QtHost.h"
@@ -67,7 +73,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName("gas-workbench");
     QCoreApplication::setApplicationName("gas-workbench");
     AppFolderChoice choice = ResolveAppFolder(argc, argv);
-    bool simulate = false, about = false, upgradeNext = false;
+    bool simulate = false, about = false, upgradeNext = false, simErrors = false;
+    std::string side;
     int page = -1;
     std::string screenshot;
     double after = 4.0;
@@ -92,6 +99,10 @@ int main(int argc, char** argv) {
             simOptions.identity = SimIdentity::OldFirmware();
         } else if (a == "--sim-key-off") {
             simOptions.scenario = SimScenario::KeyOff;
+        } else if (a == "--side" && i + 1 < args.size()) {
+            side = args[++i];
+        } else if (a == "--sim-errors") {
+            simErrors = true;
         } else if (a == "--upgrade-next") {
             upgradeNext = true;
         } else if (a.rfind("-", 0) == 0 && a.rfind("-platform", 0) != 0) {
@@ -103,6 +114,10 @@ int main(int argc, char** argv) {
 
     QtHost host;
     auto ecu = std::make_shared<SimEcu>(simOptions);
+    if (simErrors) {
+        ecu->Errors().Add(1, 1, 0);
+        ecu->Errors().AddIntermittent(10, 2, 0, 2e6, 1e9, 1);
+    }
     SystemPortProvider ports(choice.appFolder, "/sys",
                              [&host, ecu] { return std::make_unique<SimulatedEcuPort>(host, ecu); });
     Workbench wb(host, ports, choice.appFolder);
@@ -143,9 +158,33 @@ int main(int argc, char** argv) {
         QTimer::singleShot(static_cast<int>(after * 500), window.get(), [&] {
             if (auto* a = window->findChild<QAction*>("MnuInfoAbout")) a->trigger();
         });
+    QWidget* sideShown = nullptr;
+    if (!side.empty())
+        QTimer::singleShot(static_cast<int>(after * 600), window.get(), [&] {
+            SideWindows* sw = SideWindowsOf(*window);
+            if (!sw) return;
+            if (side == "injector") {
+                sw->InjSet()->Open();
+                sideShown = sw->InjSet();
+            } else if (side == "level") {
+                sw->LevelSetting()->Open();
+                sideShown = sw->LevelSetting();
+            } else if (side == "expert" || side == "expert-full") {
+                sw->SetExpert()->Open();
+                if (side == "expert-full") {
+                    sw->SetExpert()->Logic().PasswordEnter(wb.Image->Scale().PassWord01);
+                    sw->SetExpert()->Sync();
+                }
+                sideShown = sw->SetExpert();
+            } else if (side == "errors") {
+                sw->ErrEcu()->Open();
+                sideShown = sw->ErrEcu();
+            }
+        });
     if (!screenshot.empty()) {
         QTimer::singleShot(static_cast<int>(after * 1000), window.get(), [&] {
-            if (!Picture(window.get()).save(ToQ(screenshot)))
+            const QPixmap picture = sideShown ? sideShown->grab() : Picture(window.get());
+            if (!picture.save(ToQ(screenshot)))
                 std::fprintf(stderr, "could not save %s\n", screenshot.c_str());
             // Closes through the ordinary unload, after any modal window has been closed.
             if (auto* w = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
