@@ -112,14 +112,14 @@ FrmInjSet::~FrmInjSet() {
     logic_.Stop();
 }
 
-void FrmInjSet::Open() {
+void FrmInjSet::Open(std::function<InjLiveTimes()> liveTimes) {
     if (!loaded_) {
         logic_.Load();
         loaded_ = true;
     } else {
         logic_.FillRows();
     }
-    logic_.Start();
+    logic_.Start(std::move(liveTimes));
     Sync();
     show();
     raise();

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <array>
+#include <functional>
 
 #include "app/InjSetLogic.h"
 
@@ -25,8 +26,9 @@ public:
     FrmInjSet(QWidget* parent, Host& host, ParameterImage& image, const ClsLingue* lingue);
     ~FrmInjSet() override;
 
-    // Shows the window (loaded on its first opening, rows filled again on each).
-    void Open();
+    // Shows the window (loaded on its first opening, rows filled again on each); the live
+    // times come from liveTimes on each refresh (the image's own values when empty).
+    void Open(std::function<InjLiveTimes()> liveTimes = {});
     InjSetLogic& Logic() { return logic_; }
     void Sync();
 

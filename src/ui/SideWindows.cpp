@@ -15,7 +15,7 @@
 
 namespace gw {
 
-SideWindows::SideWindows(FrmKD452& win, WorkbenchUi& ui, Workbench& wb) : QObject(&win), win_(win), wb_(wb) {
+SideWindows::SideWindows(FrmKD452& win, WorkbenchUi& ui, Workbench& wb) : QObject(&win), win_(win), ui_(ui), wb_(wb) {
     setObjectName("SideWindows");
     errors_.maskInputs = [this] { return MaskInputsFromImage(*wb_.Image); };
     ApplyTexts();
@@ -34,7 +34,7 @@ SideWindows::SideWindows(FrmKD452& win, WorkbenchUi& ui, Workbench& wb) : QObjec
     };
 
     win.AttachSideWindow("CmdTpyInj", [self] {
-        if (self) self->InjSet()->Open();
+        if (self) self->OpenInjSet();
     });
     win.AttachSideWindow("CmdTpyGLS", [self] {
         if (self) self->LevelSetting()->Open();
@@ -50,6 +50,20 @@ SideWindows::SideWindows(FrmKD452& win, WorkbenchUi& ui, Workbench& wb) : QObjec
 FrmInjSet* SideWindows::InjSet() {
     if (!injSet_) injSet_ = new FrmInjSet(&win_, wb_.host, *wb_.Image, &wb_.Lingue);
     return injSet_;
+}
+
+void SideWindows::OpenInjSet() {
+    QPointer<SideWindows> self(this);
+    InjSet()->Open([self] {
+        if (!self) return InjLiveTimes{};
+        // The key and the fuel selection as they are now, the times as the General page shows them.
+        ParameterImage& image = *self->wb_.Image;
+        InjLiveTimes t = InjLiveTimes::FromImage(image, image.Scale());
+        const InjectorDisplayState& shown = self->ui_.Scheduler().ShownInjectors();
+        t.petrolMs = shown.shownPetrol;
+        t.correctionMs = shown.shownCorrection;
+        return t;
+    });
 }
 
 FrmLevelSetting* SideWindows::LevelSetting() {

@@ -24,6 +24,8 @@ public:
     SideWindows(FrmKD452& win, WorkbenchUi& ui, Workbench& wb);
 
     FrmInjSet* InjSet();
+    // Opens the injector window on the General page's shown (smoothed) times.
+    void OpenInjSet();
     FrmLevelSetting* LevelSetting();
     FrmSetExpert* SetExpert();
     FrmErrEcu* ErrEcu();
@@ -35,6 +37,7 @@ public:
 
 private:
     FrmKD452& win_;
+    WorkbenchUi& ui_;
     Workbench& wb_;
     EcuErrors errors_;
     FrmInjSet* injSet_ = nullptr;

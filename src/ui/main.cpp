@@ -164,7 +164,7 @@ int main(int argc, char** argv) {
             SideWindows* sw = SideWindowsOf(*window);
             if (!sw) return;
             if (side == "injector") {
-                sw->InjSet()->Open();
+                sw->OpenInjSet();
                 sideShown = sw->InjSet();
             } else if (side == "level") {
                 sw->LevelSetting()->Open();
