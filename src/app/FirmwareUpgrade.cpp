@@ -1,4 +1,5 @@
 #include "app/FirmwareUpgrade.h"
+#include "util/Numbers.h"
 
 #include <array>
 #include <cstdlib>
@@ -28,14 +29,6 @@ constexpr int kFirstExpertVersion = 133;
 constexpr std::size_t kTestDateFrameBytes = 22;
 constexpr std::size_t kTestDateBytes = 16;
 constexpr const char* kCrLf = "\r\n";
-
-std::string Trim(const std::string& s) {
-    std::size_t b = 0, e = s.size();
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (b < e && blank(s[b])) ++b;
-    while (e > b && blank(s[e - 1])) --e;
-    return s.substr(b, e - b);
-}
 
 }  // namespace
 
@@ -151,7 +144,7 @@ bool FirmwareUpgrade::LoadBlock5Defaults() {
         while (start <= text->size()) {
             std::size_t end = text->find('\n', start);
             if (end == std::string::npos) end = text->size();
-            const std::string line = Trim(text->substr(start, end - start));
+            const std::string line = TrimLine(text->substr(start, end - start));
             if (line.size() > 2 && line[0] == 'B' && line[1] == '5') {
                 image_.DecodeBlock5Hex(line.substr(2));
                 return true;

@@ -2,6 +2,7 @@
 // the silence deadline and the connection time. Settings are in ClsCommSettings.cpp, the
 // exchange in ClsCommExchange.cpp, the answer dispatch in ClsCommDispatch.cpp.
 #include "link/ClsComm.h"
+#include "util/Numbers.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -14,13 +15,6 @@ namespace gw {
 namespace {
 
 const char* const kHandleIni = "\\BIN\\Handle.ini";
-
-std::string Trim(const std::string& s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
-    return s.substr(b, e - b);
-}
 
 }  // namespace
 

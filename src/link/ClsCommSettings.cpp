@@ -1,6 +1,7 @@
 // ClsComm: the link settings and their file "\BIN\SetCom.ini" (key line in square brackets,
 // value on the next line; keys compared without regard to case, values trimmed).
 #include "link/ClsComm.h"
+#include "util/Numbers.h"
 
 #include <cctype>
 #include <cmath>
@@ -43,13 +44,6 @@ const char* const kDefaultTitolo = "Default Setting";
 // Run-time error numbers of a failed conversion.
 constexpr int kErrTypeMismatch = 13;
 constexpr int kErrOverflow = 6;
-
-std::string Trim(const std::string& s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
-    return s.substr(b, e - b);
-}
 
 std::string Upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

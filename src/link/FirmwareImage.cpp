@@ -1,4 +1,5 @@
 #include "link/FirmwareImage.h"
+#include "util/Numbers.h"
 
 #include <optional>
 
@@ -13,14 +14,6 @@ namespace {
 
 // A layout file has at most 14 short lines; anything bigger is not one.
 constexpr std::size_t kMaxFlashIniBytes = 64 * 1024;
-
-std::string Trim(const std::string& s) {
-    std::size_t b = 0, e = s.size();
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (b < e && blank(s[b])) ++b;
-    while (e > b && blank(s[e - 1])) --e;
-    return s.substr(b, e - b);
-}
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -56,7 +49,7 @@ struct S2Record {
 
 // "S2", count, 6 address digits, data pairs, 2 checksum digits.
 std::optional<S2Record> ParseS2(const std::string& raw) {
-    const std::string line = Trim(raw);
+    const std::string line = TrimLine(raw);
     if (line.size() < 12 || (line.size() - 12) % 2 != 0) return std::nullopt;
     if (line[0] != 'S' || line[1] != '2') return std::nullopt;
     unsigned sum = 0;
@@ -86,8 +79,8 @@ std::optional<std::vector<std::string>> ImageLines(Host& host, const std::string
     std::vector<std::string> lines = ReadConfigLines(host, path);
     if (lines.empty()) return std::nullopt;  // unreadable or too big
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (Trim(lines[i]) != kAdrFrmwarEcuKey) continue;
-        if (adr && i + 1 < lines.size()) *adr = Trim(lines[i + 1]);
+        if (TrimLine(lines[i]) != kAdrFrmwarEcuKey) continue;
+        if (adr && i + 1 < lines.size()) *adr = TrimLine(lines[i + 1]);
         lines.resize(i);
         break;
     }
@@ -105,7 +98,7 @@ bool FirmwareImage::LeggiFlashIni(const std::string& path) {
     std::array<std::array<std::int32_t, 2>, kFlashBlockRows> rows{};
     int count = 0;
     for (const std::string& raw : SplitFileLines(*bytes)) {
-        const std::string line = Trim(raw);
+        const std::string line = TrimLine(raw);
         if (line.empty()) continue;
         if (count == kFlashBlockRows) {
             LastError = "flash layout with more than 14 blocks";

@@ -22,12 +22,22 @@ double WholePart(double x) {
 
 }  // namespace
 
-std::string Trim(const std::string& s) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+namespace {
+template <class Blank>
+std::string TrimWith(const std::string& s, Blank blank) {
     std::size_t b = 0, e = s.size();
     while (b < e && blank(s[b])) ++b;
     while (e > b && blank(s[e - 1])) --e;
     return s.substr(b, e - b);
+}
+}  // namespace
+
+std::string Trim(const std::string& s) {
+    return TrimWith(s, [](char c) { return c == ' ' || c == '\t'; });
+}
+
+std::string TrimLine(const std::string& s) {
+    return TrimWith(s, [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
 }
 
 bool IsCommaNumber(const std::string& text) {

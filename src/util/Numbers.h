@@ -22,5 +22,7 @@ bool IsCommaNumber(const std::string& text);
 // infinities are formatted as 0.
 std::string FormatFixed(double value, int decimals, int minIntDigits, const std::string& decimalComma = ",");
 std::string Trim(const std::string& s);   // blanks and tabs both ends
+// Also drops line-end characters (a CR left by a CR LF line read as LF-ended).
+std::string TrimLine(const std::string& s);
 
 }  // namespace gw

@@ -1,4 +1,5 @@
 #include "link/ports/ComPortMap.h"
+#include "util/Numbers.h"
 
 #include <cctype>
 #include <vector>
@@ -11,13 +12,6 @@ namespace {
 
 // A map file is a few lines; anything bigger is not one and is ignored as a whole.
 constexpr std::size_t kMaxMapBytes = 1024 * 1024;
-
-std::string Trim(const std::string& s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\t' || s[b] == '\r' || s[b] == '\n')) ++b;
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r' || s[e - 1] == '\n')) --e;
-    return s.substr(b, e - b);
-}
 
 std::vector<std::string> SplitLines(const std::string& bytes) {
     std::vector<std::string> lines;
@@ -57,10 +51,10 @@ ComPortMap ComPortMap::Parse(const std::string& bytes) {
     ComPortMap result;
     const std::vector<std::string> lines = SplitLines(bytes);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const int com = ComKey(Trim(lines[i]));
+        const int com = ComKey(TrimLine(lines[i]));
         if (com == 0 || i + 1 >= lines.size()) continue;
         // The value line belongs to its key, as in the other settings files.
-        const std::string path = Trim(lines[++i]);
+        const std::string path = TrimLine(lines[++i]);
         // A path with a NUL byte would name a different file than the one written.
         if (path.empty() || path.find('\0') != std::string::npos) continue;
         result.map_[com] = path;
