@@ -11,25 +11,13 @@
 #include "app/DisplayScheduler.h"
 #include "link/Commands.h"
 #include "sim/SimulatedEcuPort.h"
+#include "support/SimPorts.h"
 #include "support/TempDir.h"
 #include "util/EventHost.h"
 
 using namespace gw;
 
 namespace {
-
-class SimOnlyPorts : public PortProvider {
-public:
-    SimOnlyPorts(Host& host, std::shared_ptr<SimEcu> ecu) : host_(host), ecu_(std::move(ecu)) {}
-    std::unique_ptr<Port> MakeCom(int) override { return nullptr; }
-    int CountUsbDevices() override { return 0; }
-    std::unique_ptr<Port> MakeUsb(int) override { return nullptr; }
-    std::unique_ptr<Port> MakeSimulated() override { return std::make_unique<SimulatedEcuPort>(host_, ecu_); }
-
-private:
-    Host& host_;
-    std::shared_ptr<SimEcu> ecu_;
-};
 
 std::string ReadAll(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
@@ -47,7 +35,7 @@ struct Rig {
     gwtest::TempDir dir;
     VirtualHost host{0};
     std::shared_ptr<SimEcu> ecu = std::make_shared<SimEcu>();
-    SimOnlyPorts ports{host, ecu};
+    gwtest::SimOnlyPorts ports{host, ecu};
     std::unique_ptr<Workbench> wb;
     std::unique_ptr<ParameterImage> image;
     std::unique_ptr<FirmwareCheck> check;

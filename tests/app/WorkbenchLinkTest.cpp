@@ -9,6 +9,7 @@
 #include "link/ModComm.h"
 #include "link/ports/SystemPortProvider.h"
 #include "sim/SimulatedEcuPort.h"
+#include "support/SimPorts.h"
 #include "support/SimProcess.h"
 #include "support/TempDir.h"
 #include "util/EventHost.h"
@@ -17,25 +18,11 @@ using namespace gw;
 
 namespace {
 
-// Only the simulated ECU is reachable: COM ports and cables fail to open.
-class SimOnlyProvider : public PortProvider {
-public:
-    SimOnlyProvider(Host& host, std::shared_ptr<SimEcu> ecu) : host_(host), ecu_(std::move(ecu)) {}
-    std::unique_ptr<Port> MakeCom(int) override { return std::make_unique<SimulatedEcuPort>(host_, nullptr); }
-    int CountUsbDevices() override { return 0; }
-    std::unique_ptr<Port> MakeUsb(int) override { return std::make_unique<SimulatedEcuPort>(host_, nullptr); }
-    std::unique_ptr<Port> MakeSimulated() override { return std::make_unique<SimulatedEcuPort>(host_, ecu_); }
-
-private:
-    Host& host_;
-    std::shared_ptr<SimEcu> ecu_;
-};
-
 struct SimRig {
     gwtest::TempDir dir;
     VirtualHost host{0};
     std::shared_ptr<SimEcu> ecu = std::make_shared<SimEcu>();
-    SimOnlyProvider ports{host, ecu};
+    gwtest::SimOnlyPorts ports{host, ecu};
     std::unique_ptr<Workbench> wb;
 
     SimRig() {

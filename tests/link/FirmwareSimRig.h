@@ -13,26 +13,11 @@
 #include "link/ComCycle.h"
 #include "sim/SimEcu.h"
 #include "sim/SimulatedEcuPort.h"
+#include "support/SimPorts.h"
 #include "support/TempDir.h"
 #include "util/EventHost.h"
 
 namespace gwtest {
-
-// Only the simulated ECU: no COM port, no cable.
-class SimOnlyPorts : public gw::PortProvider {
-public:
-    SimOnlyPorts(gw::Host& host, std::shared_ptr<gw::SimEcu> ecu) : host_(host), ecu_(std::move(ecu)) {}
-    std::unique_ptr<gw::Port> MakeCom(int) override { return nullptr; }
-    int CountUsbDevices() override { return 0; }
-    std::unique_ptr<gw::Port> MakeUsb(int) override { return nullptr; }
-    std::unique_ptr<gw::Port> MakeSimulated() override {
-        return std::make_unique<gw::SimulatedEcuPort>(host_, ecu_);
-    }
-
-private:
-    gw::Host& host_;
-    std::shared_ptr<gw::SimEcu> ecu_;
-};
 
 inline gw::SimEcuOptions EcuWith(const gw::SimIdentity& identity) {
     gw::SimEcuOptions o;

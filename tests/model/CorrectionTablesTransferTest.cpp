@@ -10,6 +10,7 @@
 #include "link/Commands.h"
 #include "model/CorrectionTables.h"
 #include "sim/SimulatedEcuPort.h"
+#include "support/SimPorts.h"
 #include "support/FakePort.h"
 #include "support/GoldenFrames.h"
 #include "support/TempDir.h"
@@ -222,19 +223,6 @@ TEST_F(ScriptedEcu, ServiceModeExportsTheTableAfterTheTransfer) {
 
 // ---- against the simulated ECU ----
 
-class SimPorts : public PortProvider {
-public:
-    SimPorts(Host& host, std::shared_ptr<SimEcu> ecu) : host_(host), ecu_(std::move(ecu)) {}
-    std::unique_ptr<Port> MakeCom(int) override { return nullptr; }
-    int CountUsbDevices() override { return 0; }
-    std::unique_ptr<Port> MakeUsb(int) override { return nullptr; }
-    std::unique_ptr<Port> MakeSimulated() override { return std::make_unique<SimulatedEcuPort>(host_, ecu_); }
-
-private:
-    Host& host_;
-    std::shared_ptr<SimEcu> ecu_;
-};
-
 class SimulatedEcuTable : public ::testing::Test {
 protected:
     SimulatedEcuTable() : ports(host, ecu), link(host, ports, dir.Path()) { link.comm.Simulated = true; }
@@ -253,7 +241,7 @@ protected:
     TempDir dir;
     VirtualHost host;
     std::shared_ptr<SimEcu> ecu = std::make_shared<SimEcu>();
-    SimPorts ports;
+    gwtest::SimOnlyPorts ports;
     CycleLink link;
 };
 

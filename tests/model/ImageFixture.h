@@ -13,24 +13,12 @@
 #include "model/ParameterImage.h"
 #include "sim/SimEcu.h"
 #include "sim/SimulatedEcuPort.h"
+#include "support/SimPorts.h"
 #include "support/ExchangeDriver.h"
 #include "support/TempDir.h"
 #include "util/EventHost.h"
 
 namespace gwtest {
-
-class SimPorts : public gw::PortProvider {
-public:
-    SimPorts(gw::VirtualHost& host, std::shared_ptr<gw::SimEcu> ecu) : host_(host), ecu_(std::move(ecu)) {}
-    std::unique_ptr<gw::Port> MakeCom(int) override { return nullptr; }
-    int CountUsbDevices() override { return 0; }
-    std::unique_ptr<gw::Port> MakeUsb(int) override { return nullptr; }
-    std::unique_ptr<gw::Port> MakeSimulated() override { return std::make_unique<gw::SimulatedEcuPort>(host_, ecu_); }
-
-private:
-    gw::VirtualHost& host_;
-    std::shared_ptr<gw::SimEcu> ecu_;
-};
 
 inline gw::SimEcuOptions Options(const gw::SimIdentity& id) {
     gw::SimEcuOptions o;
@@ -70,7 +58,7 @@ protected:
     TempDir dir;
     gw::VirtualHost host;
     std::shared_ptr<gw::SimEcu> ecu;
-    SimPorts ports;
+    SimOnlyPorts ports;
     gw::ClsComm comm;
     gw::ScaleConfig scale;
     gw::ParameterImage image;

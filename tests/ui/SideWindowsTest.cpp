@@ -22,17 +22,6 @@ using namespace uitest;
 
 namespace {
 
-RigOptions Core() {
-    RigOptions o;
-    o.core = true;
-    return o;
-}
-
-bool Connected(Rig& rig) {
-    return QTest::qWaitFor(
-        [&] { return rig.wb->RequestsEnabled && !rig.ui->Scheduler().RefreshPending; }, 20000);
-}
-
 QPushButton* Button(Rig& rig, const char* name) { return rig.win->findChild<QPushButton*>(name); }
 
 }  // namespace

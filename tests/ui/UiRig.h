@@ -111,4 +111,17 @@ struct Rig {
     QString Path(const char* rel) const { return dir.path() + "/" + rel; }
 };
 
+// A rig whose core (scheduler, page logic, identity check) runs on the shipped files.
+inline RigOptions Core() {
+    RigOptions o;
+    o.core = true;
+    return o;
+}
+
+// The ECU accepted and its blocks read: the pages show what the ECU holds.
+inline bool Connected(Rig& rig) {
+    return QTest::qWaitFor(
+        [&] { return rig.wb->RequestsEnabled && !rig.ui->Scheduler().RefreshPending; }, 20000);
+}
+
 }  // namespace uitest

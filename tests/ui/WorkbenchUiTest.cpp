@@ -14,21 +14,6 @@
 using namespace gw;
 using namespace uitest;
 
-namespace {
-
-RigOptions Core() {
-    RigOptions o;
-    o.core = true;
-    return o;
-}
-
-// The ECU accepted and its blocks read: the pages show what the ECU holds.
-bool Connected(Rig& rig) {
-    return QTest::qWaitFor(
-        [&] { return rig.wb->RequestsEnabled && !rig.ui->Scheduler().RefreshPending; }, 20000);
-}
-
-}  // namespace
 
 class WorkbenchUiTest : public QObject {
     Q_OBJECT
