@@ -79,6 +79,9 @@ void DisplayScheduler::RequestFullRead() {
     r.Block2ReadRequest = true;
     r.Block3ReadRequest = true;
     r.DcolReadRequest = true;
+    // A table the ECU keeps refusing is not asked again: each refusal costs the link a
+    // reconnection, which would ask for it again.
+    r.CorReadRequest = image_.CorReadFailures < kCorReadAttempts;
     // An ECU without block 5 would refuse the read, and the refused request would hold up
     // every read after it.
     if (EcuHasBlock5()) r.Block5ReadRequest = true;
@@ -122,7 +125,7 @@ void DisplayScheduler::Tick() {
     }
     const EcuRequestFlags& r = image_.Requests;
     if (RefreshPending && !r.Block2ReadRequest && !r.Block3ReadRequest &&
-        !(r.Block5ReadRequest && EcuHasBlock5()) && !r.DcolReadRequest && !FullWritePending())
+        !(r.Block5ReadRequest && EcuHasBlock5()) && !r.DcolReadRequest && !r.CorReadRequest && !FullWritePending())
         RefreshAfterRead();
     for (int slot = 1; slot <= 6; ++slot) {
         double& counter = Counters[static_cast<std::size_t>(slot - 1)];

@@ -128,7 +128,7 @@ int ReadConfig(Workbench& wb, SteadyHost& host, const std::string& path, double 
         wb.Shutdown();
         return 1;
     }
-    wb.Image->CorTable = wb.Image->CorTableEcu;
+    wb.Image->AdoptCorTable(wb.Image->CorTableEcu);
     std::string error;
     const bool ok = SaveVarFile(*wb.Image, path, wb.AppTitle, NowText(), &error);
     if (ok)

@@ -95,8 +95,18 @@ bool ServiceRequests(ParameterImage& image, ClsComm& comm, bool requestsEnabled)
         }
         return Serve(r.EcuStateToggleRequest, SendEcuState(image, comm));
     }
-    if (r.CorReadRequest)
-        return Serve(r.CorReadRequest, ReadCorTable(comm, image.CorTableEcu, image.Scale().K_Time_Inj_ms));
+    if (r.CorReadRequest) {
+        // The table read after a connection: what the ECU holds becomes the image's table and
+        // the model; a read that keeps failing is given up, leaving the table unknown.
+        const bool ok = ReadCorTable(comm, image.CorTableEcu, image.Scale().K_Time_Inj_ms);
+        if (ok) {
+            image.AdoptCorTable(image.CorTableEcu);
+            r.CorReadRequest = false;
+        } else if (++image.CorReadFailures >= kCorReadAttempts) {
+            r.CorReadRequest = false;
+        }
+        return ok;
+    }
     if (r.Block3ReadRequest) return Serve(r.Block3ReadRequest, CMD_READ_MEM3, comm);
     if (r.DcolReadRequest) return Serve(r.DcolReadRequest, CMD_READ_DCOL_FL, comm);
     if (r.Block5ReadRequest) return Serve(r.Block5ReadRequest, CMD_READ_MEM5, comm);

@@ -44,6 +44,13 @@ ParameterImage::ParameterImage(ScaleConfig& scale, ClsComm& comm) : scale_(scale
     ResetPendingRecords();
 }
 
+void ParameterImage::AdoptCorTable(const TimeTable& table) {
+    CorTable = table;
+    ModelFitsTable = RebuildModelFromTable(table, Model);
+    CorTableKnown = true;
+    CorReadFailures = 0;
+}
+
 int ParameterImage::EcuFirmwareVersion() const { return FirmwareVersionNumber(comm_.FirmwareEcu); }
 
 double ParameterImage::SpeedConstant() const {

@@ -12,6 +12,8 @@
 
 #include "link/AnswerSink.h"
 #include "link/ClsComm.h"
+#include "model/ModelFromTable.h"
+#include "model/ModelRecord.h"
 #include "model/ScaleConfig.h"
 #include "model/TimeTable.h"
 
@@ -126,6 +128,9 @@ inline constexpr int kDefaultExpert18 = 0;
 inline constexpr int kDefaultRpmHight = 1000;
 inline constexpr int kDefaultRpmLow = 600;
 
+// Table reads failed in a row before the read is given up.
+inline constexpr int kCorReadAttempts = 3;
+
 // What ServiceRequests serves; other parts of the program set them.
 struct EcuRequestFlags {
     bool Block2WritePending = false;
@@ -160,6 +165,17 @@ public:
     TimeTable CorTable{};
     TimeTable CorTableEcu{};  // what was last read back from the ECU
     TimeTable AdtTable{};
+    // The gas injection model the correction table is built from.
+    ModelRecord Model;
+    // CorTable holds a table the ECU has had: read from it, or written to it from a file.
+    // Until then a configuration cannot be saved (it would carry a table the ECU never held).
+    bool CorTableKnown = false;
+    // How the model fits CorTable. A table the model cannot give back exactly is kept as it
+    // came until the model is edited.
+    ModelFit ModelFitsTable = ModelFit::Exact;
+    // Table reads failed in a row (across reconnections); at kCorReadAttempts the read is
+    // given up for this run, so that the other reads are not held up for ever.
+    int CorReadFailures = 0;
     double K_Rpm = 1;
     bool Block3Changed = false;
     // Data length of block 5 in this ECU (14 or 23), learnt from its answers; the writes
@@ -215,6 +231,9 @@ public:
     // One display tick of the write countdowns: a countdown that drops below 1 sets its
     // block's write-pending flag and read request.
     void TickWriteCountdowns();
+
+    // CorTable = table, exactly; the model rebuilt from it; the table is known from now on.
+    void AdoptCorTable(const TimeTable& table);
 
     // ECU firmware version number (positions 1-4 of the identity; 0 when shorter).
     int EcuFirmwareVersion() const;

@@ -87,6 +87,10 @@ std::string VarFileText(ParameterImage& image, const std::string& appTitle, cons
 
 bool SaveVarFile(ParameterImage& image, const std::string& path, const std::string& appTitle,
                  const std::string& dateTime, std::string* error) {
+    if (!image.CorTableKnown) {
+        if (error) *error = kCorTableNotReadText;
+        return false;
+    }
     return SaveFileAtomic(path, VarFileText(image, appTitle, dateTime), error);
 }
 

@@ -21,7 +21,11 @@ inline constexpr std::size_t kMaxVarFileBytes = 1024 * 1024;
 // and "[ADT]" with 192 numbers each in the host's number format; CR LF line ends.
 // Pending changes are merged into the image, as a write would.
 std::string VarFileText(ParameterImage& image, const std::string& appTitle, const std::string& dateTime);
-// Writes that text atomically; false (and error) when it cannot be written.
+// Why a configuration is not saved before the ECU's correction table is known.
+inline constexpr const char* kCorTableNotReadText =
+    "The ECU's correction table has not been read yet, so the configuration cannot be saved.";
+// Writes that text atomically; false (and error) when it cannot be written, or when the
+// image's correction table is not known yet (no file is written then: never a made-up table).
 bool SaveVarFile(ParameterImage& image, const std::string& path, const std::string& appTitle,
                  const std::string& dateTime, std::string* error = nullptr);
 

@@ -3,13 +3,17 @@
 // going out and coming back, the link going off-line and back, and the fuel switch.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <memory>
 #include <set>
 #include <vector>
 
 #include "app/DisplayScheduler.h"
 #include "link/Commands.h"
+#include "model/CorrectionTables.h"
+#include "model/VarFile.h"
 #include "sim/SimulatedEcuPort.h"
 #include "support/SimPorts.h"
 #include "support/TempDir.h"
@@ -315,4 +319,94 @@ TEST(DisplayScheduler, FuelSwitchFromTheLogoAndItsConfirmationPolls) {
     EXPECT_FALSE(r.sent);
     EXPECT_EQ(rig.ecu->Responder().Count(CMD_WRT_MEM2), writes);
     rig.wb->DisplayBusy = false;
+}
+
+namespace {
+
+// The 192 numbers under "[COR]" of a configuration file.
+std::vector<double> CorLines(const std::string& text, const NumberLocale& locale) {
+    std::vector<double> out;
+    std::size_t at = text.find("[COR]\r\n");
+    if (at == std::string::npos) return out;
+    at += 7;
+    while (out.size() < 192) {
+        const std::size_t end = text.find("\r\n", at);
+        if (end == std::string::npos) break;
+        const auto v = locale.Parse(text.substr(at, end - at));
+        if (!v) break;
+        out.push_back(*v);
+        at = end + 2;
+    }
+    return out;
+}
+
+}  // namespace
+
+// At connection the ECU's correction table is read: the image's table is the ECU's exactly
+// (also a table no model gives, as another tool may write it) and the model follows it; a
+// configuration saved then carries that table, and loading it back leaves the ECU's table as
+// it was. Before the table was read nothing is saved.
+TEST(DisplayScheduler, ConnectionReadsTheEcuTableThatASavedConfigurationCarries) {
+    Rig rig;
+    SimMemory& mem = rig.ecu->Memory();
+    ModelRecord tuned;
+    tuned.Alfa = 1.1f;
+    tuned.Offset = 0.416f;
+    for (int i = 0; i < 6; ++i) {
+        ModelPoint& p = tuned.points[i];
+        p.Enrich = 0.104f * static_cast<float>(i % 3);
+        p.Y = tuned.Alfa * p.X + p.Enrich + tuned.Offset;
+    }
+    TimeTable table{};
+    ModelToTable(table, tuned);
+    for (int k = 0; k < 192; ++k) {
+        const double wire = k < 184 ? table[k] / 0.008 : k < 186 ? table[k] * 1000 : table[k];
+        mem.corTable[k] = static_cast<std::int16_t>(std::lround(wire));
+    }
+    mem.corTable[40] += 25;  // 0.2 ms off the model's segment
+    const auto ecuTable = mem.corTable;
+
+    const std::string path = rig.dir.File("saved.var");
+    std::string error;
+    EXPECT_FALSE(SaveVarFile(*rig.image, path, "Bench", "now", &error));
+    EXPECT_EQ(error, kCorTableNotReadText);
+    EXPECT_FALSE(std::ifstream(path).good());
+
+    ASSERT_TRUE(rig.Ready());
+    ParameterImage& image = *rig.image;
+    EXPECT_TRUE(image.CorTableKnown);
+    EXPECT_EQ(image.ModelFitsTable, ModelFit::Inexact);
+    EXPECT_NEAR(image.Model.Offset, 0.416, 1e-6);
+    EXPECT_NEAR(image.Model.points[1].Enrich, 0.104, 1e-3);
+    ASSERT_TRUE(SaveVarFile(image, path, "Bench", "now", &error)) << error;
+    const std::vector<double> cor = CorLines(ReadAll(path), rig.host.Locale());
+    ASSERT_EQ(cor.size(), 192u);
+    for (int k = 0; k < 192; ++k) {
+        const double ecu = k < 184 ? ecuTable[k] * 0.008 : k < 186 ? ecuTable[k] / 1000.0 : ecuTable[k];
+        EXPECT_NEAR(cor[k], ecu, 1e-9) << k;
+    }
+
+    rig.ecu->Responder().ResetCounts();
+    ASSERT_TRUE(LoadVarFile(image, path));
+    EXPECT_EQ(rig.ecu->Responder().Count(CMD_WRT_TBL_COR), 4);
+    EXPECT_EQ(mem.corTable, ecuTable);
+}
+
+// A table the ECU will not give is asked a few times (each refusal costs a reconnection),
+// then given up: the refresh and the periodic reads go on, and saving stays refused.
+TEST(DisplayScheduler, ATableReadThatKeepsFailingIsGivenUp) {
+    Rig rig;
+    FaultOptions refuse;
+    refuse.command = CMD_READ_TBL_COR;
+    refuse.count = 0;
+    rig.ecu->Faults().Add(Fault::Status, refuse);
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.wb->RequestsEnabled && !rig.sched->RefreshPending; }, 120'000'000));
+    EXPECT_FALSE(rig.image->Requests.CorReadRequest);
+    EXPECT_FALSE(rig.image->CorTableKnown);
+    EXPECT_EQ(rig.image->CorReadFailures, kCorReadAttempts);
+    const int reads = rig.ecu->Responder().Count(CMD_READ_MEM1);
+    rig.host.Advance(2'000'000);
+    EXPECT_GT(rig.ecu->Responder().Count(CMD_READ_MEM1), reads);
+    std::string error;
+    EXPECT_FALSE(SaveVarFile(*rig.image, rig.dir.File("x.var"), "Bench", "now", &error));
 }

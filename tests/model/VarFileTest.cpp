@@ -38,6 +38,7 @@ protected:
     std::string Save(const std::string& name = "conf.var") {
         const std::string path = dir.File(name);
         std::string err;
+        image.CorTableKnown = true;  // as after the table read of a connection
         EXPECT_TRUE(SaveVarFile(image, path, "Bench", "02/03/2024 10:11:12", &err)) << err;
         return path;
     }
@@ -234,6 +235,7 @@ TEST_F(OldFirmware, NoBlock5SavedOrLoaded) {
     ReadAll();
     ASSERT_EQ(image.EcuFirmwareVersion(), 132);
     const std::string path = dir.File("old.var");
+    image.CorTableKnown = true;
     ASSERT_TRUE(SaveVarFile(image, path, "Bench", "now"));
     EXPECT_EQ(dir.Read("old.var").find("[BLK5]"), std::string::npos);
 
