@@ -71,6 +71,8 @@ struct ScaleConfig {
     double K_Time_Pwm_ms = 1.0;
     double K_VBat_V = 3360.0 / 100.0 / 1024.0;
     double K_Lambda_V = 0.001;
+    // One general-timer count is 25 ms: the block-3 delays (switch-over, forced switch-over,
+    // end of gas) are counts, shown in seconds as counts x 0.025.
     double K_Timer_Gen_ms = 25.0 / 1000.0;
     double K_VLevel_Sens_mV = 0.0;
     std::string PassWord00;

@@ -137,12 +137,13 @@ void SimMemory::FactoryParameters() {
     for (int i = 0; i < 6; ++i) PutU16(block3, 40 + 2 * i, levels[i]);
     block3[52] = 1;
     PutU16(block3, 53, 1000);
-    PutU16(block3, 55, 40000);        // 1000 ms switch-over delay
+    // Delays count the general timer's 25 ms steps.
+    PutU16(block3, 55, 2400);         // switch-over temperature delay: 60 s
     PutU16(block3, 57, 20);
-    PutU16(block3, 59, 0);
+    PutU16(block3, 59, 0);            // no forced switch-over
     block3[61] = 1;                   // lambda type
     PutU16(block3, 62, 800);
-    PutU16(block3, 64, 20000);
+    PutU16(block3, 64, 40);           // end-of-gas delay: 1 s
     block3[67] = 1;
     block3[71] = 1;
     block3[72] = 1;
@@ -160,7 +161,7 @@ void SimMemory::FactoryBlock5() {
     block5.clear();
     if (identity_.block5 != SimBlock5Form::Absent) {
         block5.assign(identity_.block5 == SimBlock5Form::Long ? Block5LongSize : Block5ShortSize, 0);
-        block5[13] = 1;
+        block5[13] = 20;  // switch-over sequence delay: 20 x 25 ms = 0.5 s
         if (block5.size() == Block5LongSize) {
             PutU16(block5, 14, 2750);
             PutU16(block5, 16, 2250);

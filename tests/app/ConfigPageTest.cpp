@@ -15,6 +15,7 @@
 #include "link/Commands.h"
 #include "model/EcuRequests.h"
 #include "model/ImageFixture.h"
+#include "model/VarFile.h"
 #include "util/FileIo.h"
 
 using namespace gw;
@@ -94,19 +95,19 @@ TEST_F(ConfigPageTest, SwitchOverTemperatureReachesTheEcuAndReadsBack) {
     page.CmbSwtchTemp_Click(IndexOf(ConfigList::CmbSwtchTemp, "50"));
     EXPECT_EQ(image.Block3Pending.SwtchTemp, 50);
     EXPECT_EQ(image.Block3WriteRequest, 1);
-    // 50 is above the threshold 40: the first delay table; the stored delay lies above it,
-    // so its last entry becomes the delay.
+    // 50 is above the threshold 40: the first delay table, in which the stored 60 s is found
+    // again.
     EXPECT_EQ(page.List(ConfigList::CmbSwtchDelay).items.front(), "60");
-    EXPECT_EQ(Selected(ConfigList::CmbSwtchDelay), "120");
+    EXPECT_EQ(Selected(ConfigList::CmbSwtchDelay), "60");
     EXPECT_EQ(Mem().U16(Mem().block3, 2), 35);  // nothing sent before the countdown ran
 
     RunWrites();
     EXPECT_EQ(Mem().U16(Mem().block3, 2), 50);
-    EXPECT_EQ(Mem().U16(Mem().block3, 55), 120 / 0.025);
+    EXPECT_EQ(Mem().U16(Mem().block3, 55), 60 / 0.025);
     EXPECT_EQ(image.Block3.SwtchTemp, 50);
     page.AggiornaPaginaConfig();
     EXPECT_EQ(Selected(ConfigList::CmbSwtchTemp), "50");
-    EXPECT_EQ(Selected(ConfigList::CmbSwtchDelay), "120");
+    EXPECT_EQ(Selected(ConfigList::CmbSwtchDelay), "60");
 
     // The sequence delay goes to block 5 in steps of 25 ms.
     EXPECT_EQ(Selected(ConfigList::CmbSwtchSeq), "0,5");
@@ -208,6 +209,47 @@ TEST_F(ConfigPageTest, SelectionFromTheReadCopy) {
     EXPECT_TRUE(page.InjColumnVisible[3]);
     EXPECT_FALSE(page.InjColumnVisible[4]);
     EXPECT_FALSE(page.RefreshRequested);
+}
+
+// The values the simulated ECU starts with and those of the shipped default configuration
+// each select an entry of their list, exactly (a delay in 25 ms counts read as seconds).
+TEST_F(ConfigPageTest, ShippedAndSimulatedValuesSelectAnEntryOfTheirList) {
+    Load(Shipped());
+    const std::string defaultXar = std::string(GW_SOURCE_DIR) + "/data/LNG/Default.Xar";
+    for (bool fromDefaultFile : {false, true}) {
+        SCOPED_TRACE(fromDefaultFile ? "Default.Xar" : "simulated ECU");
+        ReadAll();
+        // The default configuration goes to the ECU and is read back from it.
+        if (fromDefaultFile) {
+            ASSERT_TRUE(LoadVarFile(image, defaultXar));
+            ReadAll();
+        }
+        image.ResetPendingRecords();
+        page.AggiornaPaginaConfig();
+        const Block3Record& b = image.Block3;
+        const double seq = image.Block5.SwtchSeq * 0.025;
+        const struct {
+            ConfigList list;
+            double value;
+        } held[] = {
+            {ConfigList::CmbSwtchRpm, static_cast<double>(b.SwtchRpm)},
+            {ConfigList::CmbSwtchTemp, static_cast<double>(b.SwtchTemp)},
+            {ConfigList::CmbSwtchDelay, b.SwtchDelay},
+            {ConfigList::CmbSwtchForce, b.SwtchForce},
+            {ConfigList::CmbSwtchSeq, seq},
+            {ConfigList::CmbEmptyGas, static_cast<double>(b.EmptyGas)},
+            {ConfigList::CmbSwtchBar, b.SwtchBar / 1000.0},
+            {ConfigList::CmbSwtchDelayPress, b.SwtchDelayPress},
+            {ConfigList::CmbSwtchCilindri, static_cast<double>(b.Cylinders)},
+            {ConfigList::CmbSwtchBobine, static_cast<double>(b.Coils)},
+        };
+        for (const auto& h : held) {
+            const ComboList& c = page.List(h.list);
+            SCOPED_TRACE(static_cast<int>(h.list));
+            ASSERT_TRUE(c.Valid(c.selected)) << "value " << h.value;
+            EXPECT_NEAR(c.data[static_cast<std::size_t>(c.selected)], h.value, 1e-6);
+        }
+    }
 }
 
 // Each choice and what the write copy receives.
