@@ -27,6 +27,8 @@ std::string InjTimeText(double ms) { return FormatFixed(ms, 2, 2); }
 
 }  // namespace
 
+bool PressureSensorFitted(int typSensMap) { return typSensMap >= 0 && typSensMap < kPressureSensorTypes; }
+
 LiveValues GatherLiveValues(const ParameterImage& image, const ScaleConfig& scale, int ecuState) {
     LiveValues v;
     const Block1Record& b1 = image.Block1;
@@ -48,7 +50,7 @@ LiveValues GatherLiveValues(const ParameterImage& image, const ScaleConfig& scal
     v.cylinders = b3.Cylinders;
     v.pressureMbar = b1.Pressure;
     v.vacuumMbar = b1.Vacuum;
-    v.pressureSensor = b3.TypSensMap != 0;
+    v.pressureSensor = PressureSensorFitted(b3.TypSensMap);
     v.vacuumAcquisition = b2.AbilAcq[0] == 1;
     v.lambdaV = b1.LambdaV;
     v.lambdaType = b3.SwtchLambdaType;

@@ -69,8 +69,12 @@ struct LiveValues {
 //   petrol time Block1.InjTimeBnz; the correction is Block1.InjTimeGas minus the petrol time
 //   while the ECU reports a gas time, else 0 (so petrol + correction is the gas time);
 //   injector modes, cylinders, lambda type, level thresholds and level sensor type from
-//   Block3; pressure sensor present when Block3.TypSensMap is not 0; vacuum acquisition
+//   Block3; pressure sensor present when Block3.TypSensMap is a listed type; vacuum acquisition
 //   Block2.AbilAcq[0]; level status Block1.SensorRaw, level reading Block1.GasLevelRaw.
+// Pressure sensor types: 0 "5 bar", 1 "1 bar", 2 "Abs 4 bar". Each is a fitted sensor; a
+// code outside the list means none.
+inline constexpr int kPressureSensorTypes = 3;
+bool PressureSensorFitted(int typSensMap);
 LiveValues GatherLiveValues(const ParameterImage& image, const ScaleConfig& scale, int ecuState);
 
 // ---- engine speed (TxtRpm(0) and TxtRpm(1)) ----

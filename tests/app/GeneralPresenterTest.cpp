@@ -158,6 +158,12 @@ TEST(GeneralPresenter, PressureVacuumAndAutoTuning) {
     }
 }
 
+TEST(GeneralPresenter, EveryListedMapSensorTypeIsAFittedSensor) {
+    // 0 is the 5-bar sensor, not "no sensor".
+    for (int type : {0, 1, 2}) EXPECT_TRUE(PressureSensorFitted(type)) << type;
+    for (int type : {-1, 3, 255}) EXPECT_FALSE(PressureSensorFitted(type)) << type;
+}
+
 TEST(GeneralPresenter, LambdaSegmentColourAndVisibility) {
     struct Case {
         int type;
