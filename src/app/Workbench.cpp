@@ -52,6 +52,20 @@ void Workbench::Main(const std::function<void()>& loadWindow) {
     Timer2->SetEnabled(true);
 }
 
+void Workbench::UseCommandLinePort(const CommandLinePort& port) {
+    if (!port.Any()) return;
+    Comm->FlagRicercaCom = 255;
+    Comm->Simulated = port.simulated;
+    if (!port.simulated) Comm->UsbCom = port.usb;
+    if (port.com != 0) {
+        Comm->UsbCom = false;
+        Comm->SetComPort(static_cast<std::int16_t>(port.com));
+    }
+    // A start without a settings file would otherwise store this choice at the first answer.
+    Comm->MemoDatiCom = false;
+    Cycle->CheckConfiguredPort();
+}
+
 FirmwareTexts Workbench::IdentityTexts() const {
     FirmwareTexts t;
     t.T1 = Lingue.Voce(kEntryMsgFirmwareEcuNewer);

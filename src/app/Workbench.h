@@ -22,6 +22,14 @@ namespace gw {
 
 inline constexpr const char* kSoftwareVersion = " Software ver. 01.01.03";
 
+// A port chosen on the command line: the simulated ECU, the USB cable or COM n (1-9).
+struct CommandLinePort {
+    bool simulated = false;
+    bool usb = false;
+    int com = 0;
+    bool Any() const { return simulated || usb || com != 0; }
+};
+
 class Workbench {
 public:
     Workbench(Host& host, PortProvider& ports, std::string appFolder);
@@ -35,6 +43,9 @@ public:
     void Main(const std::function<void()>& loadWindow = {});
     // The main window's load: rotate and open the communication log.
     void OpenCommLog(const std::string& today);
+    // Uses the port as it is, without a search; the link settings file is left as it is (a
+    // later start without the option finds its settings unchanged). After Main.
+    void UseCommandLinePort(const CommandLinePort& port);
     // Closing: off-line, timers stopped, a running exchange let finish, port closed, log
     // closed.
     void Shutdown();

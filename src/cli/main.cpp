@@ -273,14 +273,7 @@ int main(int argc, char** argv) {
                              [&host, ecu] { return std::make_unique<SimulatedEcuPort>(host, ecu); });
     Workbench wb(host, ports, choice.appFolder);
     wb.Main();
-    if (simulate || usb || com) {
-        // A port chosen on the command line is used as it is: no search, settings untouched.
-        wb.Comm->FlagRicercaCom = 255;
-        wb.Comm->Simulated = simulate;
-        wb.Comm->UsbCom = usb;
-        if (com) wb.Comm->SetComPort(static_cast<std::int16_t>(com));
-        wb.Cycle->CheckConfiguredPort();
-    }
+    wb.UseCommandLinePort(CommandLinePort{simulate, usb, com});
     if (command == "info") {
         wb.Shutdown();
         return Info(wb);

@@ -124,12 +124,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<FrmKD452> window;
     std::unique_ptr<WorkbenchUi> ui;
     wb.Main([&] {
-        if (simulate) {
-            // The simulated ECU as chosen on the command line: no search, settings untouched.
-            wb.Comm->FlagRicercaCom = 255;
-            wb.Comm->Simulated = true;
-            wb.Cycle->CheckConfiguredPort();
-        }
+        wb.UseCommandLinePort(CommandLinePort{simulate, false, 0});
         window = std::make_unique<FrmKD452>(wb, host);
         ui = std::make_unique<WorkbenchUi>(wb, host, *window);
         AttachSideWindows(*window, *ui, wb);

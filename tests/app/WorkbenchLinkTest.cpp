@@ -50,6 +50,36 @@ TEST(WorkbenchLink, StartsOnTheSimulatedEcuAndKeepsTheLinkWithKeepAlives) {
     EXPECT_NE(log.find("\"CMD_GET_ECO\"\r\n"), std::string::npos);
 }
 
+// A port chosen on the command line never reaches the settings file: with no file, the
+// first answer would otherwise store a fixed port with the search turned off; with a file,
+// its search setting stays.
+TEST(WorkbenchLink, APortChosenOnTheCommandLineLeavesTheSettingsFileAlone) {
+    for (bool withFile : {false, true}) {
+        SCOPED_TRACE(withFile);
+        gwtest::TempDir dir;
+        VirtualHost host{0};
+        auto ecu = std::make_shared<SimEcu>();
+        gwtest::SimOnlyPorts ports{host, ecu};
+        const std::string settings = "[SearchCom]\r\n0\r\n";
+        if (withFile) {
+            dir.Write("BIN/SetCom.ini", settings);
+        } else {
+            dir.Write("BIN/.keep", "");
+        }
+        Workbench wb(host, ports, dir.Path());
+        wb.Main();
+        wb.UseCommandLinePort(CommandLinePort{true, false, 0});
+        host.Advance(10'000'000);
+        ASSERT_EQ(wb.Cycle->status.text1.rfind("COM OK", 0), 0u) << wb.Cycle->status.text1;
+        EXPECT_GE(ecu->Responder().Count(9), 1);
+        wb.Shutdown();
+        EXPECT_EQ(dir.Exists("BIN/SetCom.ini"), withFile);
+        if (withFile) {
+            EXPECT_EQ(dir.Read("BIN/SetCom.ini"), settings);
+        }
+    }
+}
+
 TEST(WorkbenchLink, ResendsThroughAnswerFaultsAndRecoversFromAPulledCable) {
     SimRig rig;
     rig.host.Advance(1'000'000);
