@@ -52,6 +52,7 @@ bool ClsComm::SetComm() {
     } else if (UsbCom) {
         p = ports_.MakeUsb(UsbDeviceIndex);
     } else if (!ComPortNome().empty()) {
+        ports_.SetDcbFlagWord(static_cast<std::uint32_t>(DcbBitFields));
         p = ports_.MakeCom(ComPortValue);
     }
     if (!p || !p->Open()) {

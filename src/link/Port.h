@@ -49,6 +49,9 @@ public:
     virtual std::unique_ptr<Port> MakeUsb(int deviceIndex) = 0;
     // The simulated ECU, or nothing when this provider has none.
     virtual std::unique_ptr<Port> MakeSimulated() = 0;
+    // The serial driver's flag word for the COM ports made from now on (the link settings'
+    // "[DCB_fBitFields]"; 0 keeps the driver's own). Only a serial API with such a word uses it.
+    virtual void SetDcbFlagWord(std::uint32_t /*flags*/) {}
 };
 
 }  // namespace gw

@@ -265,3 +265,13 @@ TEST_F(PortAccess, SilenceAndConnectionTime) {
     host.Advance(500'000);
     EXPECT_DOUBLE_EQ(comm.TimeComSeconds(), 0.5);
 }
+
+// The settings' flag word reaches the serial driver of every COM port the link opens.
+TEST_F(Settings, TheDcbFlagWordReachesTheComPortsOpened) {
+    dir.Write("BIN/SetCom.ini", Crlf({"[UsbCom]", "False", "[Comport]", "2", "[DCB_fBitFields]", "4113"}));
+    comm.ReadSetCom(kIni);
+    ASSERT_EQ(comm.DcbBitFields, 4113);
+    ASSERT_TRUE(comm.SetComm());
+    EXPECT_EQ(ports.dcbFlagWord, 4113u);
+    comm.CloseComPort();
+}

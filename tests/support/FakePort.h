@@ -68,6 +68,8 @@ public:
     int CountUsbDevices() override;
     std::unique_ptr<gw::Port> MakeUsb(int deviceIndex) override;
     std::unique_ptr<gw::Port> MakeSimulated() override;
+    void SetDcbFlagWord(std::uint32_t flags) override { dcbFlagWord = flags; }
+    std::uint32_t dcbFlagWord = 0;  // the flag word handed over last
 
     // The lines behind each medium (created on first use; COM 1-9 present by default).
     FakeLine& Com(int n) { return Line(gw::PortKind::Com, n); }

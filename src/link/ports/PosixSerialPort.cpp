@@ -42,7 +42,7 @@ bool PosixSerialPort::Open() {
     const int fd = ::open(devicePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return Fail(errno);
     fd_ = fd;
-    // Exclusive like a serial port on the original system: TIOCEXCL keeps other programs
+    // Exclusive, as a Windows COM port is: TIOCEXCL keeps other programs
     // out, the lock also keeps out a second open by this program (and by root).
     if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
         const int err = (errno == EWOULDBLOCK) ? EBUSY : errno;

@@ -27,9 +27,8 @@ public:
     // Nothing when no factory was given.
     std::unique_ptr<Port> MakeSimulated() override;
 
-    // The serial driver's DCB flag word for COM ports made from now on (0 keeps the
-    // driver's own). Only the Windows serial API has such a word; termios ignores it.
-    void SetDcbFlagWord(std::uint32_t flags) { dcbFlags_ = flags; }
+    // Only the Windows serial API has a DCB flag word; termios ignores it.
+    void SetDcbFlagWord(std::uint32_t flags) override { dcbFlags_ = flags; }
 
 private:
     std::string appFolder_;

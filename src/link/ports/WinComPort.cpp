@@ -52,7 +52,8 @@ bool WinComPort::Open() {
         const DWORD flags = dcbFlags_;
         std::memcpy(reinterpret_cast<char*>(&dcb) + offsetof(DCB, BaudRate) + sizeof(DWORD), &flags, sizeof flags);
     }
-    // As on the original line: their results do not decide the outcome, the open does.
+    // Their results do not decide the outcome: a driver that refuses a setting still gives a
+    // usable port, and the open is what counts.
     SetCommState(h, &dcb);
     SetCommTimeouts(h, &timeouts);
     return true;
