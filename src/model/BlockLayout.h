@@ -11,8 +11,10 @@
 // stores a decoded value instead of the plain copy, `merge` replaces the plain merge.
 #pragma once
 
+#include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
