@@ -14,6 +14,19 @@
 
 namespace gw {
 
+// How a field's bytes hold its value.
+enum class FieldWidth : std::uint8_t { U8, U16, S16, U32 };
+
+constexpr std::size_t BytesOf(FieldWidth w) {
+    switch (w) {
+        case FieldWidth::U8: return 1;
+        case FieldWidth::U16:
+        case FieldWidth::S16: return 2;
+        case FieldWidth::U32: return 4;
+    }
+    return 0;
+}
+
 class HexFieldReader {
 public:
     explicit HexFieldReader(std::string hex) : hex_(std::move(hex)) {}
@@ -36,6 +49,15 @@ public:
     std::optional<double> U32(std::size_t at) const {
         if (!Valid(at, 4)) return std::nullopt;
         return HexU32(hex_.substr(2 * at, 8));
+    }
+    std::optional<double> Field(FieldWidth w, std::size_t at) const {
+        switch (w) {
+            case FieldWidth::U8: return U8(at);
+            case FieldWidth::U16: return U16(at);
+            case FieldWidth::S16: return S16(at);
+            case FieldWidth::U32: return U32(at);
+        }
+        return std::nullopt;
     }
 
 private:
@@ -61,6 +83,14 @@ public:
     void U32(double v) { Append(HexDigits(Count(v)), 4); }
     // Two's complement 16-bit (HexSigned16: 32767 or more gives 7FFF).
     void S16(double v) { hex_ += ReverseBytes(HexSigned16(Count(v))); }
+    void Field(FieldWidth w, double v) {
+        switch (w) {
+            case FieldWidth::U8: U8(v); break;
+            case FieldWidth::U16: U16(v); break;
+            case FieldWidth::S16: S16(v); break;
+            case FieldWidth::U32: U32(v); break;
+        }
+    }
 
     const std::string& Hex() const { return hex_; }
 

@@ -1,12 +1,13 @@
-// ParameterImage: block 3 (installation parameters): decoding with its special rules
-// (counts out of range replaced by 4 and written back, the engine-speed constant, the
-// change flag), encoding with the pending record merged in, and the default
-// configuration rule applied after "\LNG\Default.Xar".
+// ParameterImage: block 3 (installation parameters): its layout, which drives decoding,
+// the merge of the pending record and encoding, with the block's own rules (counts out
+// of range replaced by 4 and written back, the engine-speed constant, the switch-over
+// speed held as a period, the change flag), and the default configuration rule applied
+// after "\LNG\Default.Xar".
 #include <cmath>
 #include <cstdlib>
 
 #include "link/ModComm.h"
-#include "model/HexFields.h"
+#include "model/BlockLayout.h"
 #include "model/ParameterImage.h"
 #include "util/Numbers.h"
 
@@ -14,22 +15,91 @@ namespace gw {
 
 namespace {
 
-void MergeByte(int& image, int& pending) {
-    if (pending != kNoChangeByte) image = pending;
-    pending = kNoChangeByte;
+using enum FieldWidth;
+using enum PendingRule;
+using F3 = BlockField<Block3Record>;
+constexpr auto kInj = &ScaleConfig::K_Time_Inj_ms;
+constexpr auto kPwm = &ScaleConfig::K_Time_Pwm_ms;
+constexpr auto kGen = &ScaleConfig::K_Timer_Gen_ms;
+
+// The engine-speed constant and the switch-over speed follow the counts.
+void RefreshSpeed(ParameterImage& img) {
+    img.K_Rpm = img.SpeedConstant();
+    img.Block3.SwtchRpm = img.SpeedFromPeriod(img.Block3.SwtchRpmRaw);
 }
-void MergeInt(int& image, int& pending) {
-    if (pending >= 0) image = pending;
-    pending = kNoChangeInt;
+
+// A count out of 1-8 becomes 4 and is written back.
+template <int Block3Record::*Count>
+void TakeCount(ParameterImage& img, double value) {
+    int& count = img.Block3.*Count;
+    count = static_cast<int>(value);
+    if (count < 1 || count > 8) {
+        count = 4;
+        img.Block3Pending.*Count = 4;
+        img.Block3WriteRequest = 1;
+    }
 }
-void MergeDouble(double& image, double& pending) {
-    if (pending > kNoChangeDouble) image = pending;
-    pending = kNoChangeDouble;
+
+template <int Block3Record::*Count>
+void MergeCount(ParameterImage& img) {
+    const int before = img.Block3.*Count;
+    MergeElement(Byte, In<Count>(), 0, img.Block3, img.Block3Pending);
+    if (img.Block3.*Count != before) RefreshSpeed(img);
 }
-void MergeSigned(double& image, double& pending) {
-    if (pending != kNoChangeSigned) image = pending;
-    pending = kNoChangeSigned;
+
+// The switch-over speed is edited in rpm and held by the ECU as a period: a new speed
+// becomes a period, an unchanged one keeps the ECU's period exactly.
+void MergeSwitchSpeed(ParameterImage& img) {
+    Block3Record& b = img.Block3;
+    Block3Record& p = img.Block3Pending;
+    if (p.SwtchRpm >= 0 && p.SwtchRpm != b.SwtchRpm) {
+        b.SwtchRpm = p.SwtchRpm;
+        if (p.SwtchRpm == 0) {
+            b.SwtchRpmRaw = 65535;
+        } else {
+            const double period = std::nearbyint(img.K_Rpm / p.SwtchRpm);
+            b.SwtchRpmRaw = period > 65535 ? 65535 : static_cast<int>(period);
+        }
+    }
+    p.SwtchRpm = kNoChangeInt;
+    p.SwtchRpmRaw = kNoChangeInt;
 }
+
+constexpr F3 kBlock3Layout[] = {
+    // offset width pending scale field
+    F3{0, U8, Byte, kRaw, In<&Block3Record::Coils>()}.Hooks(TakeCount<&Block3Record::Coils>,
+                                                           MergeCount<&Block3Record::Coils>),
+    F3{1, U8, Byte, kRaw, In<&Block3Record::Cylinders>()}.Hooks(TakeCount<&Block3Record::Cylinders>,
+                                                               MergeCount<&Block3Record::Cylinders>),
+    {2, U16, Int, kRaw, In<&Block3Record::SwtchTemp>()},
+    F3{4, U16, Int, kRaw, In<&Block3Record::SwtchRpmRaw>()}.Hooks(nullptr, MergeSwitchSpeed),
+    {6, U8, Byte, kRaw, In<&Block3Record::TpyInj>()},
+    {7, U8, Byte, kRaw, In<&Block3Record::TpyInj2>()},
+    {8, U16, Real, kInj, In<&Block3Record::InjTime1>()},
+    {10, U16, Real, kPwm, In<&Block3Record::PwmTime1>()},
+    {12, U16, Real, kPwm, In<&Block3Record::PwmTime2>()},
+    F3{14, U8, Byte, kRaw, In<&Block3Record::InjMode>()}.Reversed(),
+    F3{22, S16, Signed, kInj, In<&Block3Record::InjOffset>()}.Reversed(),
+    {38, U8, Byte, kRaw, In<&Block3Record::TpyGLS>()},
+    {39, U8, Byte, kRaw, In<&Block3Record::TpyGLS2>()},
+    {40, U16, Int, kRaw, In<&Block3Record::Level>()},
+    {52, U8, Int, kRaw, In<&Block3Record::AbilComp>()},
+    {53, U16, Int, kRaw, In<&Block3Record::PressVolRef>()},
+    {55, U16, Real, kGen, In<&Block3Record::SwtchDelay>()},
+    {57, U16, Int, kRaw, In<&Block3Record::TempVolRef>()},
+    {59, U16, Real, kGen, In<&Block3Record::SwtchForce>()},
+    {61, U8, Byte, kRaw, In<&Block3Record::SwtchLambdaType>()},
+    {62, U16, Int, kRaw, In<&Block3Record::SwtchBar>()},
+    {64, U16, Real, kGen, In<&Block3Record::SwtchDelayPress>()},
+    {66, U8, Byte, kRaw, In<&Block3Record::SafetyCar>()},
+    {67, U8, Byte, kRaw, In<&Block3Record::EmptyGas>()},
+    {68, U8, Byte, kRaw, In<&Block3Record::MaxPowerEnable>()},
+    {69, U16, Int, kRaw, In<&Block3Record::MaxPowerSoh>()},
+    {71, U8, Byte, kRaw, In<&Block3Record::TypSensTemp>()},
+    {72, U8, Byte, kRaw, In<&Block3Record::TypSensMap>()},
+    {73, U8, Byte, kRaw, In<&Block3Record::BadBit>()},
+};
+static_assert(WellFormed<Block3Record>(kBlock3Layout, kBlock3Bytes));
 
 // A variant code of the scale configuration as a number; nothing when it is not one.
 bool VariantCode(const std::string& text, long& out) {
@@ -46,143 +116,17 @@ void ParameterImage::DecodeBlock3(const std::string& frame) { DecodeBlock3Hex(By
 
 void ParameterImage::DecodeBlock3Hex(const std::string& dataHex) {
     Block3Backup = Block3;
-    Block3Record& b = Block3;
-    const HexFieldReader r(dataHex);
-    const double kInj = scale_.K_Time_Inj_ms, kPwm = scale_.K_Time_Pwm_ms, kGen = scale_.K_Timer_Gen_ms;
-
-    // A count out of 1-8 becomes 4 and is written back.
-    auto count = [this](int& image, int& pending, std::optional<int> v) {
-        if (!v) return;
-        image = *v;
-        if (image < 1 || image > 8) {
-            image = 4;
-            pending = 4;
-            Block3WriteRequest = 1;
-        }
-    };
-    count(b.Coils, Block3Pending.Coils, r.U8(0));
-    count(b.Cylinders, Block3Pending.Cylinders, r.U8(1));
-    K_Rpm = SpeedConstant();
-    if (auto v = r.U16(2)) b.SwtchTemp = *v;
-    if (auto v = r.U16(4)) b.SwtchRpmRaw = *v;
-    b.SwtchRpm = SpeedFromPeriod(b.SwtchRpmRaw);
-    if (auto v = r.U8(6)) b.TpyInj = *v;
-    if (auto v = r.U8(7)) b.TpyInj2 = *v;
-    if (auto v = r.U16(8)) b.InjTime1 = *v * kInj;
-    if (auto v = r.U16(10)) b.PwmTime1 = *v * kPwm;
-    if (auto v = r.U16(12)) b.PwmTime2 = *v * kPwm;
-    for (std::size_t i = 0; i < kInjectors; ++i) {
-        const std::size_t slot = kInjectors - 1 - i;
-        if (auto v = r.U8(14 + i)) b.InjMode[slot] = *v;
-        if (auto v = r.S16(22 + 2 * i)) b.InjOffset[slot] = *v * kInj;
-    }
-    if (auto v = r.U8(38)) b.TpyGLS = *v;
-    if (auto v = r.U8(39)) b.TpyGLS2 = *v;
-    for (std::size_t i = 0; i < b.Level.size(); ++i)
-        if (auto v = r.U16(40 + 2 * i)) b.Level[i] = *v;
-    if (auto v = r.U8(52)) b.AbilComp = *v;
-    if (auto v = r.U16(53)) b.PressVolRef = *v;
-    if (auto v = r.U16(55)) b.SwtchDelay = *v * kGen;
-    if (auto v = r.U16(57)) b.TempVolRef = *v;
-    if (auto v = r.U16(59)) b.SwtchForce = *v * kGen;
-    if (auto v = r.U8(61)) b.SwtchLambdaType = *v;
-    if (auto v = r.U16(62)) b.SwtchBar = *v;
-    if (auto v = r.U16(64)) b.SwtchDelayPress = *v * kGen;
-    if (auto v = r.U8(66)) b.SafetyCar = *v;
-    if (auto v = r.U8(67)) b.EmptyGas = *v;
-    if (auto v = r.U8(68)) b.MaxPowerEnable = *v;
-    if (auto v = r.U16(69)) b.MaxPowerSoh = *v;
-    if (auto v = r.U8(71)) b.TypSensTemp = *v;
-    if (auto v = r.U8(72)) b.TypSensMap = *v;
-    if (auto v = r.U8(73)) b.BadBit = *v;
+    DecodeFields<Block3Record>(kBlock3Layout, HexFieldReader(dataHex), Block3, scale_, *this);
+    // The switch-over speed from its period with the constant of the counts just read.
+    RefreshSpeed(*this);
     ComputeBlock3Changed();
 }
 
 void ParameterImage::ComputeBlock3Changed() { Block3Changed = !(Block3 == Block3Backup); }
 
 std::string ParameterImage::EncodeBlock3() {
-    Block3Record& p = Block3Pending;
-    Block3Record& b = Block3;
-    const int coils = b.Coils, cylinders = b.Cylinders;
-    MergeByte(b.Coils, p.Coils);
-    MergeByte(b.Cylinders, p.Cylinders);
-    if (b.Coils != coils || b.Cylinders != cylinders) {
-        K_Rpm = SpeedConstant();
-        b.SwtchRpm = SpeedFromPeriod(b.SwtchRpmRaw);
-    }
-    MergeInt(b.SwtchTemp, p.SwtchTemp);
-    // A new engine speed becomes a period; an unchanged one keeps the ECU's period exactly.
-    if (p.SwtchRpm >= 0 && p.SwtchRpm != b.SwtchRpm) {
-        b.SwtchRpm = p.SwtchRpm;
-        if (p.SwtchRpm == 0) {
-            b.SwtchRpmRaw = 65535;
-        } else {
-            const double period = std::nearbyint(K_Rpm / p.SwtchRpm);
-            b.SwtchRpmRaw = period > 65535 ? 65535 : static_cast<int>(period);
-        }
-    }
-    p.SwtchRpm = kNoChangeInt;
-    p.SwtchRpmRaw = kNoChangeInt;
-    MergeByte(b.TpyInj, p.TpyInj);
-    MergeByte(b.TpyInj2, p.TpyInj2);
-    MergeDouble(b.InjTime1, p.InjTime1);
-    MergeDouble(b.PwmTime1, p.PwmTime1);
-    MergeDouble(b.PwmTime2, p.PwmTime2);
-    for (std::size_t i = 0; i < kInjectors; ++i) {
-        MergeByte(b.InjMode[i], p.InjMode[i]);
-        MergeSigned(b.InjOffset[i], p.InjOffset[i]);
-    }
-    MergeByte(b.TpyGLS, p.TpyGLS);
-    MergeByte(b.TpyGLS2, p.TpyGLS2);
-    for (std::size_t i = 0; i < b.Level.size(); ++i) MergeInt(b.Level[i], p.Level[i]);
-    MergeInt(b.AbilComp, p.AbilComp);
-    MergeInt(b.PressVolRef, p.PressVolRef);
-    MergeDouble(b.SwtchDelay, p.SwtchDelay);
-    MergeInt(b.TempVolRef, p.TempVolRef);
-    MergeDouble(b.SwtchForce, p.SwtchForce);
-    MergeByte(b.SwtchLambdaType, p.SwtchLambdaType);
-    MergeInt(b.SwtchBar, p.SwtchBar);
-    MergeDouble(b.SwtchDelayPress, p.SwtchDelayPress);
-    MergeByte(b.SafetyCar, p.SafetyCar);
-    MergeByte(b.EmptyGas, p.EmptyGas);
-    MergeByte(b.MaxPowerEnable, p.MaxPowerEnable);
-    MergeInt(b.MaxPowerSoh, p.MaxPowerSoh);
-    MergeByte(b.TypSensTemp, p.TypSensTemp);
-    MergeByte(b.TypSensMap, p.TypSensMap);
-    MergeByte(b.BadBit, p.BadBit);
-
-    const double kInj = scale_.K_Time_Inj_ms, kPwm = scale_.K_Time_Pwm_ms, kGen = scale_.K_Timer_Gen_ms;
-    HexFieldWriter w;
-    w.U8(b.Coils);
-    w.U8(b.Cylinders);
-    w.U16(b.SwtchTemp);
-    w.U16(b.SwtchRpmRaw);
-    w.U8(b.TpyInj);
-    w.U8(b.TpyInj2);
-    w.U16(b.InjTime1 / kInj);
-    w.U16(b.PwmTime1 / kPwm);
-    w.U16(b.PwmTime2 / kPwm);
-    for (std::size_t i = 0; i < kInjectors; ++i) w.U8(b.InjMode[kInjectors - 1 - i]);
-    for (std::size_t i = 0; i < kInjectors; ++i) w.S16(b.InjOffset[kInjectors - 1 - i] / kInj);
-    w.U8(b.TpyGLS);
-    w.U8(b.TpyGLS2);
-    for (int level : b.Level) w.U16(level);
-    w.U8(b.AbilComp);
-    w.U16(b.PressVolRef);
-    w.U16(b.SwtchDelay / kGen);
-    w.U16(b.TempVolRef);
-    w.U16(b.SwtchForce / kGen);
-    w.U8(b.SwtchLambdaType);
-    w.U16(b.SwtchBar);
-    w.U16(b.SwtchDelayPress / kGen);
-    w.U8(b.SafetyCar);
-    w.U8(b.EmptyGas);
-    w.U8(b.MaxPowerEnable);
-    w.U16(b.MaxPowerSoh);
-    w.U8(b.TypSensTemp);
-    w.U8(b.TypSensMap);
-    w.U8(b.BadBit);
-    return w.Hex();
+    MergeFields<Block3Record>(kBlock3Layout, Block3, Block3Pending, *this);
+    return EncodeFields<Block3Record>(kBlock3Layout, Block3, scale_);
 }
 
 void ParameterImage::ApplyDefaultConfigurationRule() {
@@ -198,8 +142,7 @@ void ParameterImage::ApplyDefaultConfigurationRule() {
     if (cylinders == Block3.Cylinders) return;
     Block3.Cylinders = cylinders;
     for (int i = 0; i < kInjectors; ++i) Block3.InjMode[static_cast<std::size_t>(i)] = i < cylinders ? 1 : 0;
-    K_Rpm = SpeedConstant();
-    Block3.SwtchRpm = SpeedFromPeriod(Block3.SwtchRpmRaw);
+    RefreshSpeed(*this);
 }
 
 }  // namespace gw

@@ -1,12 +1,36 @@
 // ParameterImage: block 1 (live values) and block 2 (mode and counters): decoding the
-// ECU's answers and encoding block 2 with its pending record merged in.
+// ECU's answers, and block 2's layout, which drives its decoding, the merge of its
+// pending record and its encoding.
 #include <cmath>
 
 #include "link/ModComm.h"
+#include "model/BlockLayout.h"
 #include "model/HexFields.h"
 #include "model/ParameterImage.h"
 
 namespace gw {
+
+namespace {
+
+using enum FieldWidth;
+using enum PendingRule;
+using F2 = BlockField<Block2Record>;
+
+// Block 2. A pending counter of -1 goes out as FF FF FF FF, which clears it in the ECU;
+// the vacuum-acquisition enables take only 0 or 1.
+constexpr F2 kBlock2Layout[] = {
+    // offset width pending  scale  field
+    {0, U8, Byte, kRaw, In<&Block2Record::Mode>()},
+    {1, U8, Byte, kRaw, In<&Block2Record::Mode2>()},
+    {2, U8, Byte, kRaw, In<&Block2Record::SlaveState>()},
+    {3, U32, Counter, kRaw, In<&Block2Record::Minutes1>()},
+    {7, U32, Counter, kRaw, In<&Block2Record::Minutes2>()},
+    {11, U8, Flag, kRaw, In<&Block2Record::AbilAcq>()},
+    {13, U8, Byte, kRaw, In<&Block2Record::Flags2>()},
+};
+static_assert(WellFormed<Block2Record>(kBlock2Layout, kBlock2Bytes));
+
+}  // namespace
 
 void ParameterImage::DecodeBlock1(const std::string& frame) {
     Block1Prev = Block1;
@@ -42,50 +66,12 @@ void ParameterImage::DecodeBlock2(const std::string& frame) { DecodeBlock2Hex(By
 
 void ParameterImage::DecodeBlock2Hex(const std::string& dataHex) {
     Block2Backup = Block2;
-    const HexFieldReader r(dataHex);
-    if (auto v = r.U8(0)) Block2.Mode = *v;
-    if (auto v = r.U8(1)) Block2.Mode2 = *v;
-    if (auto v = r.U8(2)) Block2.SlaveState = *v;
-    if (auto v = r.U32(3)) Block2.Minutes1 = *v;
-    if (auto v = r.U32(7)) Block2.Minutes2 = *v;
-    if (auto v = r.U8(11)) Block2.AbilAcq[0] = *v;
-    if (auto v = r.U8(12)) Block2.AbilAcq[1] = *v;
-    if (auto v = r.U8(13)) Block2.Flags2 = *v;
+    DecodeFields<Block2Record>(kBlock2Layout, HexFieldReader(dataHex), Block2, scale_, *this);
 }
 
 std::string ParameterImage::EncodeBlock2() {
-    Block2Record& p = Block2Pending;
-    Block2Record& b = Block2;
-    auto byte = [](int& image, int& pending) {
-        if (pending != kNoChangeByte) image = pending;
-        pending = kNoChangeByte;
-    };
-    auto counter = [](double& image, double& pending) {
-        if (pending != kNoChangeCounter) image = pending;
-        pending = kNoChangeCounter;
-    };
-    byte(b.Mode, p.Mode);
-    byte(b.Mode2, p.Mode2);
-    byte(b.SlaveState, p.SlaveState);
-    counter(b.Minutes1, p.Minutes1);
-    counter(b.Minutes2, p.Minutes2);
-    for (std::size_t i = 0; i < 2; ++i) {
-        if (p.AbilAcq[i] == 0 || p.AbilAcq[i] == 1) b.AbilAcq[i] = p.AbilAcq[i];
-        p.AbilAcq[i] = kNoChangeByte;
-    }
-    byte(b.Flags2, p.Flags2);
-
-    HexFieldWriter w;
-    w.U8(b.Mode);
-    w.U8(b.Mode2);
-    w.U8(b.SlaveState);
-    // A counter of -1 goes out as FF FF FF FF: the ECU clears it.
-    w.U32(b.Minutes1 < 0 ? 4294967295.0 : b.Minutes1);
-    w.U32(b.Minutes2 < 0 ? 4294967295.0 : b.Minutes2);
-    w.U8(b.AbilAcq[0]);
-    w.U8(b.AbilAcq[1]);
-    w.U8(b.Flags2);
-    return w.Hex();
+    MergeFields<Block2Record>(kBlock2Layout, Block2, Block2Pending, *this);
+    return EncodeFields<Block2Record>(kBlock2Layout, Block2, scale_);
 }
 
 }  // namespace gw
