@@ -301,6 +301,9 @@ BLOCKS = [
         ("ModeTest", "mode list index 1 (injector mode 4, only while running on gas)", "Test (on gas)", "Prova (a gas)"),
         ("ModeOff", "mode list index 2 (injector mode 0, not for the first injector)", "Off", "Escluso"),
         ("Caption", "window caption (followed by \" - \" and the injector type)", "Injector", "Iniettore"),
+        ("LblTimePetrol", "column label LblTimePetrol", "Pet (ms)", "Benz. (ms)"),
+        ("LblBadBit0", "sensitivity slider label LblBadBit(0)", " Sensibility", " Sensibilità"),
+        ("LblBadBit1", "sensitivity unit LblBadBit(1)", "ms", "ms"),
     ]),
     ("[FrmErrEcu]", "ErrEcu", "ECU errors window", [
         ("HeaderName", "grid column 0 header", "Error", "Errore"),
@@ -313,6 +316,23 @@ BLOCKS = [
      list(EXPERT_CAPTIONS) + [
         ("WorkTime2", "working-time label shown with counter 2 (Minutes2), before \": \"", "Working hours (counter 2)", "Ore di lavoro (contatore 2)"),
         ("WorkTime1", "working-time label shown with counter 1 (Minutes1), before \": \"", "Working hours (counter 1)", "Ore di lavoro (contatore 1)"),
+        ("TypSensMap", "label of CmbTypSensMap", "Map sensor", "Sensore MAP"),
+        ("BadBit", "label of CmbBadBit", "Bad bit (ms)", "Sensibilità (ms)"),
+    ]),
+    ("[FrmKD452]", "Main", "main window's own texts (controls no numbered entry captions)", [
+        ("LblGasLevel", "General page: gas level label", "Level", "Livello"),
+        ("LegendPetrol", "General page: legend of the petrol bars", "Petrol", "Benzina"),
+        ("LegendGas", "General page: legend of the gas bars", "Gas", "Gas"),
+        ("BarScale", "General page: range of the injector bars", "0 ... 21 ms", "0 ... 21 ms"),
+        ("LambdaLean", "General page: lean end of the lambda bar", "Lean", "Magra"),
+        ("LambdaRich", "General page: rich end of the lambda bar", "Rich", "Grassa"),
+        ("CmdView", "General page: button opening the signal viewer", "View", "Grafico"),
+        ("PageNotAvailable", "text of a page that is not available yet",
+         "This page is not available yet.", "Questa pagina non è ancora disponibile."),
+        ("LogoText", "General page: logo text when LNG/img2.img is missing", "LPG / CNG", "GPL / METANO"),
+        ("LogoSmallText", "parameters frame: logo text when LNG/img3.img is missing", "LPG", "GPL"),
+        ("MnuSimulated", "menu Project > Device: the built-in simulated ECU", "Simulated ECU", "Centralina simulata"),
+        ("LinkLampTip", "parameters frame: tooltip of the link lamp ShpCalComm", "Link", "Collegamento"),
     ]),
 ]
 

@@ -183,7 +183,10 @@ constexpr int kInjModeNormal = 5;  // mode list index 0 (injector mode 3)
 constexpr int kInjModeTest = 6;  // mode list index 1 (injector mode 4, only while running on gas)
 constexpr int kInjModeOff = 7;  // mode list index 2 (injector mode 0, not for the first injector)
 constexpr int kInjCaption = 8;  // window caption (followed by " - " and the injector type)
-constexpr int kInjEntryCount = 8;
+constexpr int kInjLblTimePetrol = 9;  // column label LblTimePetrol
+constexpr int kInjLblBadBit0 = 10;  // sensitivity slider label LblBadBit(0)
+constexpr int kInjLblBadBit1 = 11;  // sensitivity unit LblBadBit(1)
+constexpr int kInjEntryCount = 11;
 
 // ECU errors window: the marker entry, then its entries at marker + offset.
 constexpr const char* kMarkerErrEcu = "[FrmErrEcu]";
@@ -219,6 +222,24 @@ constexpr int kExpertSafetyCar = 20;  // label of CmbSafetyCar
 constexpr int kExpertChangeStatoEcu = 21;  // button CmdChangeStatoEcu
 constexpr int kExpertWorkTime2 = 22;  // working-time label shown with counter 2 (Minutes2), before ": "
 constexpr int kExpertWorkTime1 = 23;  // working-time label shown with counter 1 (Minutes1), before ": "
-constexpr int kExpertEntryCount = 23;
+constexpr int kExpertTypSensMap = 24;  // label of CmbTypSensMap
+constexpr int kExpertBadBit = 25;  // label of CmbBadBit
+constexpr int kExpertEntryCount = 25;
+
+// Main window's own texts (controls no numbered entry captions): the marker entry, then its entries at marker + offset.
+constexpr const char* kMarkerMain = "[FrmKD452]";
+constexpr int kMainLblGasLevel = 1;  // General page: gas level label
+constexpr int kMainLegendPetrol = 2;  // General page: legend of the petrol bars
+constexpr int kMainLegendGas = 3;  // General page: legend of the gas bars
+constexpr int kMainBarScale = 4;  // General page: range of the injector bars
+constexpr int kMainLambdaLean = 5;  // General page: lean end of the lambda bar
+constexpr int kMainLambdaRich = 6;  // General page: rich end of the lambda bar
+constexpr int kMainCmdView = 7;  // General page: button opening the signal viewer
+constexpr int kMainPageNotAvailable = 8;  // text of a page that is not available yet
+constexpr int kMainLogoText = 9;  // General page: logo text when LNG/img2.img is missing
+constexpr int kMainLogoSmallText = 10;  // parameters frame: logo text when LNG/img3.img is missing
+constexpr int kMainMnuSimulated = 11;  // menu Project > Device: the built-in simulated ECU
+constexpr int kMainLinkLampTip = 12;  // parameters frame: tooltip of the link lamp ShpCalComm
+constexpr int kMainEntryCount = 12;
 
 }  // namespace gw

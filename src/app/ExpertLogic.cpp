@@ -33,6 +33,7 @@ constexpr CaptionEntry kCaptions[] = {
     {kExpertSingleChComm, "ChkSingleChComm"},   {kExpertSohTfraComm, "Lblsoh_Tfra_Comm"},
     {kExpertSohTonComm, "LblSoh_Ton_Comm"},     {kExpertSafetyCar, "LblSafetyCar"},
     {kExpertChangeStatoEcu, "CmdChangeStatoEcu"},
+    {kExpertTypSensMap, "LblTypSensMap"},       {kExpertBadBit, "LblBadBit"},
 };
 
 std::string Trimmed(const std::string& s) {

@@ -89,7 +89,7 @@ void InjSetLogic::Load() {
     const std::vector<std::string> t = ReadMarkerTexts(
         lingue_, kMarkerInj,
         {"Injector", "Gas (ms)", "OffSet", "Mode", kDefaultModeTexts[0], kDefaultModeTexts[1], kDefaultModeTexts[2],
-         "Injector"});
+         "Injector", "Pet (ms)", " Sensibility", "ms"});
     texts_.lblInjNum = t[kInjLblInjNum - 1];
     texts_.lblTime = t[kInjLblTime - 1];
     texts_.lblEnricht = t[kInjLblEnricht - 1];
@@ -102,9 +102,9 @@ void InjSetLogic::Load() {
             break;
         }
     texts_.caption = t[kInjCaption - 1] + " - " + typeName;
-    texts_.lblTimePetrol = "Pet (ms)";
+    texts_.lblTimePetrol = t[kInjLblTimePetrol - 1];
     texts_.recentre = "X";
-    texts_.badBit = {" Sensibility", "ms"};
+    texts_.badBit = {t[kInjLblBadBit0 - 1], t[kInjLblBadBit1 - 1]};
 
     rows_.assign(At(RowCount()), InjSetRow{});
     for (int i = 0; i < RowCount(); ++i) rows_[At(i)].label = RowCaption(i);
@@ -176,9 +176,16 @@ void InjSetLogic::OnModeSelected(int row, int index) {
     if (updating_ || !ValidRow(row)) return;
     InjSetRow& r = rows_[At(row)];
     if (index < 0 || index >= static_cast<int>(r.modes.size())) return;
+    const int stored = image_.Block3.InjMode[At(row)];
+    if (!ModeListMayTakeFocus()) {
+        // A mode request is still running: the list keeps showing the stored mode and the
+        // running request is left alone.
+        r.modeIndex = ModeIndexFor(stored, row);
+        focusFirstGas_ = true;
+        return;
+    }
     updating_ = true;
     r.modeIndex = index;
-    const int stored = image_.Block3.InjMode[At(row)];
     auto request = [&](int mode) {
         image_.InjModeTarget = mode;
         image_.InjModeScope = 1;

@@ -77,8 +77,10 @@ public:
     InjSetLogic(const InjSetLogic&) = delete;
     InjSetLogic& operator=(const InjSetLogic&) = delete;
 
-    // The window's load: texts, one row per cylinder in use, rows filled, any pending
-    // injector-mode request cleared, the sensitivity.
+    // The window's load, run at every opening (the window is unloaded on close): texts
+    // in the current language, the caption with the injector type selected now, one row
+    // per cylinder in use now, rows filled, any pending injector-mode request cleared,
+    // the sensitivity.
     void Load();
     // Every activation of the window: the rows again from the image.
     void FillRows();
@@ -92,7 +94,8 @@ public:
     std::function<void()> onChanged;
 
     // ---- user actions (ignored while the rows are being filled) ----
-    // CmbSelect(row) chose index. A refused choice restores the row's selection.
+    // CmbSelect(row) chose index. A refused choice restores the row's selection; while a
+    // mode request is pending every choice is refused and the request is left as it is.
     void OnModeSelected(int row, int index);
     // HScrTime(row) changed to value (clamped to the range).
     void OnOffsetScroll(int row, int value);

@@ -92,6 +92,9 @@ ConfigPage::ConfigPage(QWidget* parent) : QWidget(parent) {
     CmbSwtchCilindri = Combo("CmbSwtchCilindri", FrmRPM);
     LblSwtchBobine = MakeLabel({}, "LblSwtchBobine", FrmRPM);
     CmbSwtchBobine = Combo("CmbSwtchBobine", FrmRPM);
+    // Short numbers: narrow lists leave the room to the other frames at the minimum size.
+    CmbSwtchCilindri->setMinimumWidth(64);
+    CmbSwtchBobine->setMinimumWidth(64);
     fr->addRow(LblSwtchCilindri, CmbSwtchCilindri);
     fr->addRow(LblSwtchBobine, CmbSwtchBobine);
 
@@ -119,7 +122,9 @@ ConfigPage::ConfigPage(QWidget* parent) : QWidget(parent) {
     grid->addWidget(FrmTyp, 1, 0);
     grid->addWidget(FrmSensor, 1, 1);
     grid->setRowStretch(2, 1);
-    for (int c = 0; c < 3; ++c) grid->setColumnStretch(c, 1);
+    // The R.P.M. frame holds two short lists: the room goes to the two wider frames.
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
 
     // Tab order: down each frame, the frames left to right.
     QWidget* order[] = {CmbSwtchRpm, CmbSwtchTemp, CmbSwtchDelay, CmbSwtchForce, CmbSwtchSeq,
@@ -127,6 +132,9 @@ ConfigPage::ConfigPage(QWidget* parent) : QWidget(parent) {
                         CmbSwtchLambdaType, CmdReserVar, CmdExpert0, CmbSwtchCilindri, CmbSwtchBobine,
                         CmbTpyInj, CmdTpyInj, CmbTpyGLS, CmdTpyGLS};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+    // At the window's minimum size a long caption (or a longer language) goes on two
+    // lines instead of being cut.
+    for (QLabel* l : findChildren<QLabel*>()) l->setWordWrap(true);
     SetServiceMode(false);
 }
 

@@ -14,11 +14,16 @@ namespace gw {
 namespace {
 constexpr int kTwipsPerPixel = 15;
 
+// A cell's text; the state columns on their own backgrounds (present light red,
+// memorised light yellow), set when the cell is made.
 void Cell(QTableWidget* g, int row, int col, const std::string& text) {
     QTableWidgetItem* it = g->item(row, col);
     if (!it) {
         it = new QTableWidgetItem;
         it->setFlags(Qt::ItemIsEnabled);
+        if (col == 1) it->setBackground(ColorOf(kPresentColour));
+        if (col == 2) it->setBackground(ColorOf(kMemorisedColour));
+        if (col > 0) it->setForeground(Qt::black);
         g->setItem(row, col, it);
     }
     const QString q = ToQ(text);

@@ -71,6 +71,7 @@ FrmInjSet::FrmInjSet(QWidget* parent, Host& host, ParameterImage& image, const C
         QWidget* cells[7] = {r.LblInj, r.CmbSelect, r.TxtInjFuelPetrol, r.TxtInjFuelGas,
                              r.TxtInjGas, r.HScrTime, r.CmdDefaultTime};
         for (int c = 0; c < 7; ++c) g->addWidget(cells[c], i + 1, c);
+        r.CmbSelect->installEventFilter(this);
         connect(r.CmbSelect, qOverload<int>(&QComboBox::activated), this, [this, i](int index) {
             logic_.OnModeSelected(i, index);
             Sync();
@@ -113,12 +114,10 @@ FrmInjSet::~FrmInjSet() {
 }
 
 void FrmInjSet::Open(std::function<InjLiveTimes()> liveTimes) {
-    if (!loaded_) {
-        logic_.Load();
-        loaded_ = true;
-    } else {
-        logic_.FillRows();
-    }
+    // Unloaded on close: every opening loads afresh (rows for the cylinders in use now,
+    // texts of the current language, the injector type's caption, no mode request left).
+    logic_.Load();
+    loaded_ = true;
     logic_.Start(std::move(liveTimes));
     Sync();
     show();
@@ -163,6 +162,21 @@ void FrmInjSet::Sync() {
 }
 
 void FrmInjSet::keyPressEvent(QKeyEvent* e) { e->accept(); }  // keys do nothing here
+
+bool FrmInjSet::eventFilter(QObject* obj, QEvent* e) {
+    // While a mode request is pending the mode lists take neither the focus nor a click
+    // (the wheel included): the focus goes to the first gas time box instead.
+    const QEvent::Type t = e->type();
+    const bool mouse = t == QEvent::MouseButtonPress || t == QEvent::MouseButtonDblClick ||
+                       t == QEvent::MouseButtonRelease || t == QEvent::Wheel;
+    if (mouse && !logic_.ModeListMayTakeFocus())
+        for (const Row& r : rows)
+            if (obj == r.CmbSelect) {
+                if (t == QEvent::MouseButtonPress) rows[0].TxtInjFuelGas->setFocus();
+                return true;
+            }
+    return QDialog::eventFilter(obj, e);
+}
 
 void FrmInjSet::changeEvent(QEvent* e) {
     QDialog::changeEvent(e);

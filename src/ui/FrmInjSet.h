@@ -26,8 +26,9 @@ public:
     FrmInjSet(QWidget* parent, Host& host, ParameterImage& image, const ClsLingue* lingue);
     ~FrmInjSet() override;
 
-    // Shows the window (loaded on its first opening, rows filled again on each); the live
-    // times come from liveTimes on each refresh (the image's own values when empty).
+    // Shows the window, loaded afresh at every opening (rows, caption and texts from the
+    // state now); the live times come from liveTimes on each refresh (the image's own
+    // values when empty).
     void Open(std::function<InjLiveTimes()> liveTimes = {});
     InjSetLogic& Logic() { return logic_; }
     void Sync();
@@ -49,6 +50,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
+    bool eventFilter(QObject* obj, QEvent* e) override;
     void changeEvent(QEvent* e) override;
     void hideEvent(QHideEvent* e) override;
 

@@ -20,6 +20,13 @@ namespace {
 constexpr int kTwipsPerPixel = 15;
 constexpr int kTallWindowPx = 9800 / kTwipsPerPixel;  // from here the Configuration page has the frame
 
+// The connection text without its trailing dots and blanks ("COM OK.." is "COM OK").
+std::string WithoutDots(const std::string& t) {
+    std::size_t end = t.size();
+    while (end > 0 && (t[end - 1] == '.' || t[end - 1] == ' ')) --end;
+    return t.substr(0, end);
+}
+
 class BusyPointer {
 public:
     BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -44,9 +51,9 @@ FrmKD452::FrmKD452(Workbench& wb, QtHost& host, QWidget* parent) : QMainWindow(p
     sstMain_ = new QTabWidget(central);
     sstMain_->setObjectName("SstMain");
     sstMain_->setDocumentMode(false);
-    placeholders_[0] = PlaceholderPage("Calibration", "Calibration");
-    placeholders_[1] = PlaceholderPage("Modeling", "Modeling");
-    placeholders_[2] = PlaceholderPage("Map", "Map");
+    placeholders_[0] = PlaceholderPage("Calibration");
+    placeholders_[1] = PlaceholderPage("Modeling");
+    placeholders_[2] = PlaceholderPage("Map");
     general_ = new GeneralPage;
     config_ = new ConfigPage;
     sstMain_->addTab(placeholders_[0], "Calibration - F5");
@@ -124,11 +131,11 @@ FrmKD452::~FrmKD452() {
     host_.SetDialogParent(nullptr);
 }
 
-QWidget* FrmKD452::PlaceholderPage(const char* name, const char* what) {
+QWidget* FrmKD452::PlaceholderPage(const char* name) {
     auto* page = new QWidget;
     page->setObjectName(name);
     auto* l = new QVBoxLayout(page);
-    auto* text = new QLabel(QString("The %1 page is not available yet.").arg(what), page);
+    auto* text = new QLabel(page);
     text->setObjectName(QString("LblNotAvailable%1").arg(name));
     text->setAlignment(Qt::AlignCenter);
     QFont f = text->font();
@@ -154,8 +161,14 @@ void FrmKD452::BuildStatusBar() {
     mono.setFamily("Monospace");
     mono.setStyleHint(QFont::TypeWriter);
     statusBar_[1]->setFont(mono);
-    statusBar_[1]->setMinimumWidth(QFontMetrics(mono).horizontalAdvance("COM CLOSED") + 16);
-    statusBar_[2]->setMinimumWidth(QFontMetrics(statusBar_[2]->font()).horizontalAdvance("Time: 000:00:00") + 16);
+    // The connection text changes on every communication tick while an answer is awaited,
+    // the time every second: fixed sizes keep those changes from laying out the window.
+    statusBar_[1]->setText("COM CLOSED");
+    statusBar_[1]->setFixedSize(QFontMetrics(mono).horizontalAdvance("COM CLOSED") + 16,
+                                statusBar_[1]->sizeHint().height());
+    statusBar_[2]->setText("Time: 000:00:00");
+    statusBar_[2]->setFixedSize(QFontMetrics(statusBar_[2]->font()).horizontalAdvance("Time: 000:00:00") + 16,
+                                statusBar_[2]->sizeHint().height());
     statusBar_[2]->setText("Time: 0:00:00");
     statusBar()->addWidget(statusBar_[0], 1);
     statusBar()->addPermanentWidget(statusBar_[1]);
@@ -247,6 +260,14 @@ void FrmKD452::AggiornaStatusBar() {
     if (shownValid_ && s.text0 == shown_.text0 && s.back0 == shown_.back0 && s.text1 == shown_.text1 &&
         s.back1 == shown_.back1 && s.fore1 == shown_.fore1)
         return;
+    // The dots after the connection text move on every communication tick while an answer
+    // is awaited; they are shown at most kDotsIntervalUs apart. Any other change at once.
+    const double now = host_.MicroClock();
+    if (shownValid_ && s.text0 == shown_.text0 && s.back0 == shown_.back0 && s.back1 == shown_.back1 &&
+        s.fore1 == shown_.fore1 && WithoutDots(s.text1) == WithoutDots(shown_.text1) &&
+        now - shownAtUs_ < kDotsIntervalUs)
+        return;
+    shownAtUs_ = now;
     statusBar_[0]->setText(ToQ(s.text0));
     SetColors(statusBar_[0], ColorOf(s.back0), Qt::black);
     statusBar_[1]->setText(ToQ(s.text1));

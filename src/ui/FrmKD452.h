@@ -113,7 +113,7 @@ protected:
 private:
     void BuildMenus();
     void BuildStatusBar();
-    QWidget* PlaceholderPage(const char* name, const char* what);
+    QWidget* PlaceholderPage(const char* name);  // its text comes with the language
     void LoadPictures();
     void CommTick();
     void DisplayTick();
@@ -165,6 +165,9 @@ private:
     std::string configPath_;
     ConnectionStatus shown_;
     bool shownValid_ = false;
+    double shownAtUs_ = 0;
+    // The connection text's moving dots: at most ten steps a second on the screen.
+    static constexpr double kDotsIntervalUs = 100'000;
     QString shownTime_;
 };
 

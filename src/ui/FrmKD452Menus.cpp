@@ -3,23 +3,20 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QSettings>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
 
 #include "ui/FrmKD452.h"
+
+#include "app/DictionaryEntries.h"
+#include "app/MarkerTexts.h"
 #include "ui/FrmStartUp.h"
 #include "ui/QtText.h"
 #include "util/SysInfo.h"
 
 namespace gw {
-
-namespace {
-// Where the configuration dialogs remember their folder.
-constexpr const char* kLastConfigFolderKey = "files/lastConfigFolder";
-}  // namespace
 
 void FrmKD452::BuildMenus() {
     QMenuBar* bar = menuBar();
@@ -164,6 +161,20 @@ void FrmKD452::ApplicaLingua(int language) {
     general_->ApplyCaptions(c);
     config_->ApplyCaptions(c);
     parametri_->ApplyCaptions(c);
+    // The window's own texts, in the order of their entries after "[FrmKD452]".
+    const std::vector<std::string> own =
+        ReadMarkerTexts(&wb_.Lingue, kMarkerMain,
+                        {"Level", "Petrol", "Gas", "0 ... 21 ms", "Lean", "Rich", "View", "This page is not available yet.",
+                         "LPG / CNG", "LPG", "Simulated ECU", "Link"});
+    auto text = [&own](int entry) { return ToQ(own.at(static_cast<size_t>(entry - 1))); };
+    general_->ApplyOwnTexts(own);
+    for (QWidget* page : placeholders_)
+        if (auto* l = page->findChild<QLabel*>()) l->setText(text(kMainPageNotAvailable));
+    // The logos' stand-in texts, when their pictures are missing.
+    if (general_->ImgLogo->pixmap().isNull()) general_->ImgLogo->setText(text(kMainLogoText));
+    if (parametri_->ImgLogoS->pixmap().isNull()) parametri_->ImgLogoS->setText(text(kMainLogoSmallText));
+    mnuSimulated_->setText(text(kMainMnuSimulated));
+    parametri_->ShpCalComm->setToolTip(text(kMainLinkLampTip));
     SetTitle(configPath_);
 }
 
@@ -239,18 +250,12 @@ std::string FrmKD452::ChiediFileConfig(bool save) {
     if (chooseConfigFile) {
         chosen = chooseConfigFile(save);
     } else {
-        // The folder of the last file chosen, else the application folder.
-        QSettings settings;
-        QString folder = settings.value(kLastConfigFolderKey).toString();
-        if (folder.isEmpty() || !QFileInfo(folder).isDir())
-            folder = ToQ(wb_.AppFolder.empty() ? std::string("/") : wb_.AppFolder);
+        // Both dialogs start in the application folder, with no file name.
+        const QString folder = ToQ(wb_.AppFolder.empty() ? std::string("/") : wb_.AppFolder);
         const QString filter = "Mod Files (*.var)";
         QString path = save ? QFileDialog::getSaveFileName(this, QString(), folder, filter)
                             : QFileDialog::getOpenFileName(this, QString(), folder, filter);
-        if (!path.isEmpty()) {
-            if (save && QFileInfo(path).suffix().isEmpty()) path += ".var";
-            settings.setValue(kLastConfigFolderKey, QFileInfo(path).absolutePath());
-        }
+        if (save && !path.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += ".var";
         chosen = FromQ(path);
     }
     wb_.Comm->LoadWDogSend();  // the dialog's time does not count against the link

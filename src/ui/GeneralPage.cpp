@@ -1,5 +1,7 @@
 #include "ui/GeneralPage.h"
 
+#include "app/DictionaryEntries.h"
+
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -82,15 +84,16 @@ GeneralPage::GeneralPage(QWidget* parent) : QWidget(parent) {
     FrmInj->setObjectName("FrmInj");
     auto* v = new QVBoxLayout(FrmInj);
     auto* bars = new QGridLayout;
-    auto* legendPet = new QLabel("Petrol", FrmInj);
-    auto* legendGas = new QLabel("Gas", FrmInj);
-    legendPet->setObjectName("LblLegendPet");
-    legendGas->setObjectName("LblLegendGas");
-    bars->addWidget(legendPet, 0, 1);
-    bars->addWidget(legendGas, 0, 2);
-    auto* scale = new QLabel("0 ... 21 ms", FrmInj);
-    scale->setAlignment(Qt::AlignRight);
-    bars->addWidget(scale, 0, 2, Qt::AlignRight);
+    LblLegendPet = new QLabel("Petrol", FrmInj);
+    LblLegendGas = new QLabel("Gas", FrmInj);
+    LblLegendPet->setObjectName("LblLegendPet");
+    LblLegendGas->setObjectName("LblLegendGas");
+    bars->addWidget(LblLegendPet, 0, 1);
+    bars->addWidget(LblLegendGas, 0, 2);
+    LblBarScale = new QLabel("0 ... 21 ms", FrmInj);
+    LblBarScale->setObjectName("LblBarScale");
+    LblBarScale->setAlignment(Qt::AlignRight);
+    bars->addWidget(LblBarScale, 0, 2, Qt::AlignRight);
     for (int i = 0; i < kCylinders; ++i) {
         const auto k = static_cast<size_t>(i);
         LblInj[k] = MakeLabel(QString("INJ %1").arg(i + 1), QString("LblInj%1").arg(i), FrmInj);
@@ -155,6 +158,17 @@ void GeneralPage::ApplyCaptions(const MainCaptions& c) {
     CkbKey->setToolTip(ToQ(c.AfterErrors(4, "Ignition key")));
     CkbStatoAlim->setToolTip(ToQ(c.AfterErrors(5, "Fuel in use")));
     CkbStatoEcu->setToolTip(ToQ(c.AfterErrors(6, "ECU mode")));
+}
+
+void GeneralPage::ApplyOwnTexts(const std::vector<std::string>& t) {
+    auto text = [&t](int entry) { return ToQ(t.at(static_cast<size_t>(entry - 1))); };
+    LblGasLevel->setText(text(kMainLblGasLevel));
+    LblLegendPet->setText(text(kMainLegendPetrol));
+    LblLegendGas->setText(text(kMainLegendGas));
+    LblBarScale->setText(text(kMainBarScale));
+    LblLambdaLean->setText(text(kMainLambdaLean));
+    LblLambdaRich->setText(text(kMainLambdaRich));
+    CmdView->setText(text(kMainCmdView));
 }
 
 void GeneralPage::IstanzaInj(int cylinders) {

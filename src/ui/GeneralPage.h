@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <array>
+#include <vector>
 
 #include "app/MainCaptions.h"
 #include "ui/UCtrlBar.h"
@@ -22,6 +23,9 @@ public:
     explicit GeneralPage(QWidget* parent = nullptr);
 
     void ApplyCaptions(const MainCaptions& c);
+    // The page's texts that no numbered entry captions (the "[FrmKD452]" block, in the
+    // order of kMain... entries).
+    void ApplyOwnTexts(const std::vector<std::string>& texts);
     // Cylinder columns 1 ... cylinders shown, the others hidden; CmbInj refilled.
     void IstanzaInj(int cylinders);
     // Controls shown only in service mode.
@@ -54,6 +58,9 @@ public:
     QLabel* LblSupVoltage;
     QLabel* TxtSupply;
     QLabel* LblGasLevel;
+    QLabel* LblLegendPet;
+    QLabel* LblLegendGas;
+    QLabel* LblBarScale;
     std::array<Lamp*, 4> ShpGasLev{};
     PictureBox* ImgLogo;
 

@@ -13,6 +13,7 @@ ParametriFrame::ParametriFrame(QWidget* parent) : QGroupBox(parent) {
     auto column = [&](QLabel*& lbl, const char* lblName, QLabel*& box, const char* boxName, const char* init) {
         lbl = MakeLabel({}, lblName, this);
         lbl->setAlignment(Qt::AlignCenter);
+        lbl->setWordWrap(true);  // on two lines rather than cut when the window is narrow
         box = MakeValueBox(init, boxName, this);
         g->addWidget(lbl, 0, col);
         g->addWidget(box, 1, col);

@@ -27,6 +27,14 @@ SideWindows::SideWindows(FrmKD452& win, WorkbenchUi& ui, Workbench& wb) : QObjec
         self->errors_.CaricaErroriEcu(*self->wb_.Comm);
         self->ShowWarning();
     };
+    auto slotBefore = ui.Scheduler().hooks.onSlot;
+    ui.Scheduler().hooks.onSlot = [self, slotBefore](int slot) {
+        if (slotBefore) slotBefore(slot);
+        if (!self || !self->readErrors_) return;
+        self->readErrors_ = false;
+        if (self->wb_.Comm) self->errors_.CaricaErroriEcu(*self->wb_.Comm);
+        self->ShowWarning();
+    };
     auto before = win.onLanguageChosen;
     win.onLanguageChosen = [self, before] {
         if (before) before();
@@ -40,7 +48,7 @@ SideWindows::SideWindows(FrmKD452& win, WorkbenchUi& ui, Workbench& wb) : QObjec
         if (self) self->LevelSetting()->Open();
     });
     win.AttachSideWindow("CmdExpert0", [self] {
-        if (self) self->SetExpert()->Open();
+        if (self) self->OpenExpert();
     });
     win.AttachSideWindow("CmdErrInj", [self] {
         if (self) self->ErrEcu()->Open();
@@ -81,6 +89,11 @@ FrmLevelSetting* SideWindows::LevelSetting() {
 FrmSetExpert* SideWindows::SetExpert() {
     if (!expert_) expert_ = new FrmSetExpert(&win_, *wb_.Image, wb_.Lingue, wb_.AppFolder);
     return expert_;
+}
+
+void SideWindows::OpenExpert() {
+    SetExpert()->Open();
+    readErrors_ = true;
 }
 
 FrmErrEcu* SideWindows::ErrEcu() {

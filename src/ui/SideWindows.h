@@ -28,6 +28,9 @@ public:
     void OpenInjSet();
     FrmLevelSetting* LevelSetting();
     FrmSetExpert* SetExpert();
+    // Opens the expert window and has the ECU's error memory read (on the display timer's
+    // next slot, so that it never cuts into an exchange in progress).
+    void OpenExpert();
     FrmErrEcu* ErrEcu();
     EcuErrors& Errors() { return errors_; }
     // The warning button (CmdErrInj) from the errors' state.
@@ -44,6 +47,7 @@ private:
     FrmLevelSetting* level_ = nullptr;
     FrmSetExpert* expert_ = nullptr;
     FrmErrEcu* errEcu_ = nullptr;
+    bool readErrors_ = false;  // the error memory is to be read on the next slot
 };
 
 // Makes the side windows (owned by the main window) and attaches them to its buttons.

@@ -1,6 +1,7 @@
 #include "ui/Widgets.h"
 
 #include <QPainter>
+#include <algorithm>
 
 #include "ui/QtText.h"
 
@@ -22,6 +23,11 @@ QLabel* MakeValueBox(const QString& text, const QString& objectName, QWidget* pa
     f.setPointSizeF(f.pointSizeF() * 1.15);
     l->setFont(f);
     l->setMargin(2);
+    // A fixed size, room for the widest value of the box's form (its first text) and a
+    // digit more: a changing value then never makes the layout move the neighbours, nor
+    // the window lay itself out and repaint several times a second.
+    const int room = QFontMetrics(f).horizontalAdvance(text + "0") + 2 * l->margin() + 2 * l->frameWidth() + 6;
+    l->setFixedSize(std::max(64, room), l->sizeHint().height());
     return l;
 }
 

@@ -10,7 +10,8 @@
 
 namespace gw {
 
-// A read-only value: sunken, white, right-aligned.
+// A read-only value: sunken, white, right-aligned, of a fixed size that fits values of the
+// form of its first text.
 QLabel* MakeValueBox(const QString& text, const QString& objectName, QWidget* parent = nullptr);
 QLabel* MakeLabel(const QString& text, const QString& objectName, QWidget* parent = nullptr);
 

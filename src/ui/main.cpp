@@ -11,7 +11,8 @@
 // (the upgrade window opens), --sim-key-off turns its ignition off, --upgrade-next presses
 // "Next" in the upgrade window until the upgrade runs; --side injector|level|expert|
 // expert-full|errors opens that side window and pictures it alone (expert-full past the
-// second password), --sim-errors gives the simulated ECU two errors.
+// second password), --sim-errors gives the simulated ECU two errors, --min-size shows the
+// main window at its minimum size.
 #include <QAction>
 #include <QApplication>
 #include <QScreen>
@@ -73,7 +74,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName("gas-workbench");
     QCoreApplication::setApplicationName("gas-workbench");
     AppFolderChoice choice = ResolveAppFolder(argc, argv);
-    bool simulate = false, about = false, upgradeNext = false, simErrors = false;
+    bool simulate = false, about = false, upgradeNext = false, simErrors = false, minSize = false;
     std::string side;
     int page = -1;
     std::string screenshot;
@@ -101,6 +102,8 @@ int main(int argc, char** argv) {
             simOptions.scenario = SimScenario::KeyOff;
         } else if (a == "--side" && i + 1 < args.size()) {
             side = args[++i];
+        } else if (a == "--min-size") {
+            minSize = true;
         } else if (a == "--sim-errors") {
             simErrors = true;
         } else if (a == "--upgrade-next") {
@@ -130,6 +133,7 @@ int main(int argc, char** argv) {
         AttachSideWindows(*window, *ui, wb);
         if (page >= 0) window->SstMain()->setCurrentIndex(page);
         window->show();
+        if (minSize) window->resize(window->minimumSize());
         // The first layout and paint before the timers start: a long first paint inside the
         // byte-by-byte sending of the first request would stretch it past the ECU's gap limit.
         QCoreApplication::processEvents();
@@ -165,7 +169,7 @@ int main(int argc, char** argv) {
                 sw->LevelSetting()->Open();
                 sideShown = sw->LevelSetting();
             } else if (side == "expert" || side == "expert-full") {
-                sw->SetExpert()->Open();
+                sw->OpenExpert();
                 if (side == "expert-full") {
                     sw->SetExpert()->Logic().PasswordEnter(wb.Image->Scale().PassWord01);
                     sw->SetExpert()->Sync();

@@ -163,6 +163,66 @@ TEST_F(InjSet, ModeChoicesRequestTheSequenceAndTestModeNeedsGas) {
     }
 }
 
+TEST_F(InjSet, APendingModeRequestRefusesEveryChoiceUntilItHasRun) {
+    ReadAll();
+    image.Block2.Mode2 = 3;
+    image.Block3.InjMode = {3, 3, 3, 3, 0, 0, 0, 0};
+    InjSetLogic logic(host, image, nullptr);
+    logic.Load();
+    logic.OnModeSelected(2, 2);  // injector 3 off
+    ASSERT_EQ(image.InjModeTarget, 0);
+    (void)logic.TakeFocusToFirstGasBox();
+
+    // A click on any list while that request runs changes neither the request nor the lists.
+    for (int row : {2, 1}) {
+        logic.OnModeSelected(row, 1);
+        EXPECT_EQ(image.InjModeTarget, 0) << row;
+        EXPECT_EQ(image.InjModeIndex, 2) << row;
+        EXPECT_EQ(logic.Rows()[static_cast<std::size_t>(row)].modeIndex, 0) << row;
+        EXPECT_TRUE(logic.TakeFocusToFirstGasBox()) << row;
+    }
+    EXPECT_TRUE(host.Messages().empty());
+
+    while (image.InjModeTarget >= 0) image.StepInjModeSequence();
+    logic.OnModeSelected(1, 1);  // the request has run: choices are taken again
+    EXPECT_EQ(image.InjModeTarget, 4);
+    EXPECT_EQ(image.InjModeIndex, 1);
+}
+
+TEST_F(InjSet, EveryLoadRebuildsRowsCaptionAndTextsFromTheStateNow) {
+    ReadAll();
+    LoadDictionary();
+    InjType other;
+    other.Code = 7;
+    other.Name = "Other type";
+    scale.InjTypes.push_back(other);
+    InjSetLogic logic(host, image, &lingue);
+    logic.Load();
+    ASSERT_EQ(logic.Rows().size(), 4u);
+
+    // Closed, then six cylinders, another injector type and Italian chosen meanwhile, and a
+    // mode request left running: the next opening shows all of it.
+    image.Block3.Cylinders = 6;
+    image.Block3.TpyInj = other.Code;
+    ASSERT_TRUE(lingue.SetIdLingua(1).ok);
+    image.InjModeTarget = 3;
+    logic.Load();
+    ASSERT_EQ(logic.Rows().size(), 6u);
+    EXPECT_EQ(logic.Rows()[5].label, "6Inj #");
+    EXPECT_EQ(logic.Rows()[5].modes.size(), 3u);
+    EXPECT_EQ(image.InjModeTarget, -1);
+    const int marker = lingue.FindMarker(kMarkerInj);
+    ASSERT_GE(marker, 0);
+    EXPECT_EQ(logic.Texts().caption, lingue.Voce(marker + kInjCaption) + " - Other type");
+    EXPECT_EQ(logic.Texts().lblInjNum, "Iniettore");
+    EXPECT_EQ(logic.Texts().modes[0], "Normale");
+    EXPECT_NE(logic.Texts().lblTimePetrol, "Pet (ms)");
+
+    image.Block3.Cylinders = 3;  // and back to fewer rows
+    logic.Load();
+    EXPECT_EQ(logic.Rows().size(), 3u);
+}
+
 TEST_F(InjSet, TestModeRequestRunsThroughTheSequenceOnGas) {
     ReadAll();
     image.Block2.Mode2 = 3;

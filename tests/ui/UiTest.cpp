@@ -302,6 +302,7 @@ private slots:
 
 int RunWorkbenchUiTest(int argc, char** argv);
 int RunSideWindowsTest(int argc, char** argv);
+int RunLanguageTest(int argc, char** argv);
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -311,7 +312,8 @@ int main(int argc, char** argv) {
     const int a = QTest::qExec(&ui, argc, argv);
     const int b = RunWorkbenchUiTest(argc, argv);
     const int c = RunSideWindowsTest(argc, argv);
-    return a != 0 ? a : b != 0 ? b : c;
+    const int d = RunLanguageTest(argc, argv);
+    return a != 0 ? a : b != 0 ? b : c != 0 ? c : d;
 }
 
 #include "UiTest.moc"
