@@ -25,7 +25,7 @@ protected:
     Level() {
         host.SetLocale(NumberLocale::Comma());
         path = dir.Write("LNG/ConfigScale.ini", kTypes);
-        ReadGasLevelTypes(host, path, scale, "Workbench");
+        ShowWarnings(host, ReadGasLevelTypes(host.Locale(), path, scale, "Workbench", &host));
         scale.K_VLevel_Sens_mV = 4.8876;
     }
     // Type code and thresholds T1-T4 in the read copy, then a window loaded on them.
