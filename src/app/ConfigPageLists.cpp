@@ -112,7 +112,9 @@ ConfigPageTexts ConfigPageTexts::Read(const MainCaptions& c) {
 void ConfigPageLogic::ApplyTexts(const MainCaptions& captions) { Texts = ConfigPageTexts::Read(captions); }
 
 void ConfigPageLogic::RiempiCmbSwtch() {
-    const auto lines = LoadConfigScaleLines(host_, AppPath(appFolder_, "\\LNG\\ConfigScale.ini"));
+    const auto read = LoadConfigScaleLines(AppPath(appFolder_, "\\LNG\\ConfigScale.ini"), &host_);
+    ShowWarnings(host_, read.warnings);
+    const auto& lines = read.value;
     const bool was = UpdatingControls;
     UpdatingControls = true;
     try {

@@ -144,7 +144,9 @@ void ExpertLogic::FillFixedLists() {
 void ExpertLogic::FillExpertCombos() {
     Host& host = image_.Comm().host();
     const NumberLocale& loc = host.Locale();
-    const auto lines = LoadConfigScaleLines(host, Path(kConfigFile));
+    const auto read = LoadConfigScaleLines(Path(kConfigFile), &host);
+    ShowWarnings(host, read.warnings);
+    const auto& lines = read.value;
     struct Source {
         ExpertList list;
         const char* key;

@@ -191,7 +191,9 @@ bool FirmwareUpgrade::EraseAllFlash() {
     const FirmwareImage& img = check_.Image;
     std::array<bool, kFlashBlockRows> marked{};
     bool any = false;
-    for (const std::string& a : IndirizziFirmware(comm_.host(), check_.ImagePath())) {
+    const auto addresses = IndirizziFirmware(check_.ImagePath(), &comm_.host());
+    ShowWarnings(comm_.host(), addresses.warnings);
+    for (const std::string& a : addresses.value) {
         const int row = img.BlockOf(static_cast<std::uint32_t>(std::strtoul(a.c_str(), nullptr, 16)));
         if (row >= 0) marked[static_cast<std::size_t>(row)] = any = true;
     }

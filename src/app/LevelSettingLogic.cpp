@@ -143,7 +143,7 @@ void LevelSettingLogic::OnScroll(int row, int value) {
 }
 
 void LevelSettingLogic::OnDefault() {
-    ReadGasLevelTypes(host_, configScalePath_, image_.Scale(), appTitle_);
+    ShowWarnings(host_, ReadGasLevelTypes(host_.Locale(), configScalePath_, image_.Scale(), appTitle_, &host_));
     UseType();
     if (!changeHandling_) return;
     // Every row takes its default first, so that the ordering rule compares with the new

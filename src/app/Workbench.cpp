@@ -2,6 +2,7 @@
 
 #include "app/DictionaryEntries.h"
 #include "util/FileIo.h"
+#include "util/Warnings.h"
 
 namespace gw {
 
@@ -35,7 +36,7 @@ std::string Workbench::Path(const std::string& relative) const { return AppPath(
 
 void Workbench::Main(const std::function<void()>& loadWindow) {
     DecimalComma = ",";
-    ReadScaleConstants(host, Path("\\LNG\\ConfigScale.ini"), Scale);
+    ShowWarnings(host, ReadScaleConstants(host.Locale(), Path("\\LNG\\ConfigScale.ini"), Scale, &host));
     Lingue.SetPathDizionario(Path("\\LNG\\M3.diz"));
     Lingue.SetPathAttualeLingua(Path("\\LNG\\M3.con"));
     Lingue.LoadDizionario();  // a missing or broken dictionary leaves the built-in captions
@@ -45,7 +46,7 @@ void Workbench::Main(const std::function<void()>& loadWindow) {
     Comm->ReadSetCom("\\BIN\\SetCom.ini");
     // All eight injector columns show until the ECU has said how many cylinders it drives.
     Image->Block3.Cylinders = 8;
-    ReadCalibrationParameters(host, Path("\\LNG\\ConfigScale.ini"), Calib, AppTitle);
+    ShowWarnings(host, ReadCalibrationParameters(Path("\\LNG\\ConfigScale.ini"), Calib, AppTitle, &host));
     Cycle->CheckConfiguredPort();
     if (loadWindow) loadWindow();
     Timer1->SetEnabled(true);

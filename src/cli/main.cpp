@@ -21,6 +21,7 @@
 #include "util/HexText.h"
 #include "util/Numbers.h"
 #include "util/SysInfo.h"
+#include "util/Warnings.h"
 
 using namespace gw;
 
@@ -85,9 +86,12 @@ int Info(Workbench& wb) {
                 FormatFixed(s.K_VBat_V, 6, 1).c_str(), FormatFixed(s.K_Lambda_V, 4, 1).c_str(),
                 FormatFixed(s.K_Timer_Gen_ms, 4, 1).c_str());
     ScaleConfig types = s;
-    ReadGasLevelTypes(wb.host, wb.Path("\\LNG\\ConfigScale.ini"), types, wb.AppTitle);
-    ReadInjTypes(wb.host, wb.Path("\\LNG\\ConfigScale.ini"), types, wb.AppTitle);
-    ReadLambdaTypes(wb.host, wb.Path("\\LNG\\ConfigScale.ini"), types, wb.AppTitle, "");
+    const std::string typesPath = wb.Path("\\LNG\\ConfigScale.ini");
+    const NumberLocale& locale = wb.host.Locale();
+    Warnings warnings = ReadGasLevelTypes(locale, typesPath, types, wb.AppTitle, &wb.host);
+    AppendWarnings(warnings, ReadInjTypes(locale, typesPath, types, wb.AppTitle, &wb.host));
+    AppendWarnings(warnings, ReadLambdaTypes(locale, typesPath, types, wb.AppTitle, "", &wb.host));
+    for (const Warning& w : warnings) std::fprintf(stderr, "%s\n", WarningLine(w).c_str());
     std::printf("Types: %zu gas-level, %zu injector, %zu lambda\n", types.GasLevelTypes.size(),
                 types.InjTypes.size(), types.LambdaTypes.size());
     const ClsComm& c = *wb.Comm;

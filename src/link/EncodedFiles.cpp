@@ -94,30 +94,32 @@ bool FileCodificato(const std::string& path) {
     return first && IsHeader(*first);
 }
 
-std::vector<std::string> LeggiFileCodificato(Host& host, const std::string& path) {
+Reading<std::vector<std::string>> LeggiFileCodificato(const std::string& path, Host* events) {
+    Reading<std::vector<std::string>> read;
     const std::optional<std::string> text = ReadTextFile(path);
-    if (!text) return {};
-    host.DoEvents();
+    if (!text) return read;
+    if (events) events->DoEvents();
     std::vector<std::string> lines = SplitFileLines(*text);
     if (!IsHeader(lines.front())) {
-        host.MessageBox("HEADER WRONG ", "FileExist", MsgIcon::Information, MsgButtons::Ok);
-        return {std::string()};
+        read.value = {std::string()};
+        read.warnings.push_back(Warning{"HEADER WRONG ", "FileExist", MsgIcon::Information});
+        return read;
     }
-    std::vector<std::string> plain;
-    plain.reserve(lines.size() - 1);
-    for (std::size_t i = 1; i < lines.size(); ++i) plain.push_back(DecodeLine(lines[i]));
-    return plain;
+    read.value.reserve(lines.size() - 1);
+    for (std::size_t i = 1; i < lines.size(); ++i) read.value.push_back(DecodeLine(lines[i]));
+    return read;
 }
 
-std::vector<std::string> LeggiFileTesto(Host& host, const std::string& path) {
+std::vector<std::string> LeggiFileTesto(const std::string& path, Host* events) {
     const std::optional<std::string> text = ReadTextFile(path);
     if (!text) return {};
-    host.DoEvents();
+    if (events) events->DoEvents();
     return SplitFileLines(*text);
 }
 
-std::vector<std::string> ReadConfigLines(Host& host, const std::string& path) {
-    return FileCodificato(path) ? LeggiFileCodificato(host, path) : LeggiFileTesto(host, path);
+Reading<std::vector<std::string>> ReadConfigLines(const std::string& path, Host* events) {
+    if (FileCodificato(path)) return LeggiFileCodificato(path, events);
+    return {LeggiFileTesto(path, events), {}};
 }
 
 }  // namespace gw

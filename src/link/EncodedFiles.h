@@ -1,7 +1,8 @@
 // Readers for the program's own text files that may be stored plain or in the maker's
 // encoded form (the firmware image, the scale and type configuration): the test for the
 // encoded form, the decoder and the plain reader. They return lines; what the lines mean
-// is the caller's business. Producing encoded files is not done here.
+// is the caller's business, and so is showing the warnings they return. Producing encoded
+// files is not done here.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "util/Host.h"
+#include "util/Warnings.h"
 
 namespace gw {
 
@@ -33,16 +35,19 @@ std::string DecodeLine(const std::string& line, bool* ok = nullptr);
 // True when the file exists and its first line decodes to the header word.
 bool FileCodificato(const std::string& path);
 
+// The readers below take the host only to let its events run once the file is loaded (a
+// big file must not freeze the window); without one they touch nothing but the file.
+
 // The decoded lines after the header, in file order. A header that does not decode to the
-// header word shows "HEADER WRONG " (title "FileExist", information icon) and gives one
-// empty line. A missing, unreadable or oversized file gives no lines.
-std::vector<std::string> LeggiFileCodificato(Host& host, const std::string& path);
+// header word gives one empty line and the warning "HEADER WRONG " (title "FileExist",
+// information icon). A missing, unreadable or oversized file gives no lines.
+Reading<std::vector<std::string>> LeggiFileCodificato(const std::string& path, Host* events = nullptr);
 
 // The file's lines as they are. A missing, unreadable or oversized file gives no lines.
-std::vector<std::string> LeggiFileTesto(Host& host, const std::string& path);
+std::vector<std::string> LeggiFileTesto(const std::string& path, Host* events = nullptr);
 
 // The order every reader uses: FileCodificato ? LeggiFileCodificato : LeggiFileTesto.
 // A missing file gives no lines.
-std::vector<std::string> ReadConfigLines(Host& host, const std::string& path);
+Reading<std::vector<std::string>> ReadConfigLines(const std::string& path, Host* events = nullptr);
 
 }  // namespace gw

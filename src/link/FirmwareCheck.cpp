@@ -44,7 +44,8 @@ bool FirmwareCheck::LeggiIdentita() {
     bool ok = Image.LeggiFlashIni(FlashIniPath());
     if (ok) {
         Image.RedimTableFlash(Image.LargFlash, false);
-        ok = Image.CaricaFirmware(comm_.host(), ImagePath());
+        ok = Image.CaricaFirmware(ImagePath(), &comm_.host());
+        ShowWarnings(comm_.host(), Image.Report.warnings);
     }
     if (ok) FirmwareFle = Image.IdentityText();
     if (hooks.setBusyPointer) hooks.setBusyPointer(false);

@@ -2,6 +2,7 @@
 #include "util/Numbers.h"
 
 #include <optional>
+#include <utility>
 
 #include "link/EncodedFiles.h"
 #include "link/FirmwareIdentity.h"
@@ -72,11 +73,14 @@ std::optional<S2Record> ParseS2(const std::string& raw) {
 bool IsS2Line(const std::string& line) { return line.size() >= 2 && line[0] == 'S' && line[1] == '2'; }
 
 // The image file's lines up to the address key; the key's address in adr when present.
-// Nothing when the file is missing or cannot be read.
-std::optional<std::vector<std::string>> ImageLines(Host& host, const std::string& path,
+// Nothing when the file is missing or cannot be read. The warnings of the reading go to
+// warnings.
+std::optional<std::vector<std::string>> ImageLines(const std::string& path, Host* events, Warnings& warnings,
                                                   std::optional<std::string>* adr) {
     if (!FileExists(path)) return std::nullopt;
-    std::vector<std::string> lines = ReadConfigLines(host, path);
+    Reading<std::vector<std::string>> read = ReadConfigLines(path, events);
+    AppendWarnings(warnings, read.warnings);
+    std::vector<std::string> lines = std::move(read.value);
     if (lines.empty()) return std::nullopt;  // unreadable or too big
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (TrimLine(lines[i]) != kAdrFrmwarEcuKey) continue;
@@ -138,10 +142,10 @@ bool FirmwareImage::RedimTableFlash(std::int64_t upperBound, bool preserve) {
     return true;
 }
 
-bool FirmwareImage::CaricaFirmware(Host& host, const std::string& path) {
+bool FirmwareImage::CaricaFirmware(const std::string& path, Host* events) {
     Report = {};
     std::optional<std::string> adr;
-    const auto lines = ImageLines(host, path, &adr);
+    const auto lines = ImageLines(path, events, Report.warnings, &adr);
     if (!lines) {
         LastError = "firmware image missing or unreadable: " + path;
         return false;
@@ -204,13 +208,13 @@ int FirmwareImage::BlockOf(std::uint32_t address) const {
     return -1;
 }
 
-std::vector<std::string> IndirizziFirmware(Host& host, const std::string& path) {
-    std::vector<std::string> out;
-    const auto lines = ImageLines(host, path, nullptr);
+Reading<std::vector<std::string>> IndirizziFirmware(const std::string& path, Host* events) {
+    Reading<std::vector<std::string>> out;
+    const auto lines = ImageLines(path, events, out.warnings, nullptr);
     if (!lines) return out;
     for (const std::string& line : *lines) {
         if (!IsS2Line(line)) continue;
-        if (const auto rec = ParseS2(line)) out.push_back(rec->addressText);
+        if (const auto rec = ParseS2(line)) out.value.push_back(rec->addressText);
     }
     return out;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "util/Host.h"
+#include "util/Warnings.h"
 
 namespace gw {
 
@@ -27,6 +28,7 @@ struct FirmwareLoadReport {
     int malformed = 0;      // S2 lines skipped (odd or non-hexadecimal digits, too short)
     int outsideBytes = 0;   // data bytes outside the image, not written
     int badChecksum = 0;    // records whose checksum does not match (taken all the same)
+    Warnings warnings;      // of reading the file, for the caller to show
 };
 
 class FirmwareImage {
@@ -58,8 +60,9 @@ public:
     std::uint32_t FirstAddress() const { return static_cast<std::uint32_t>(BFlash[0][0]); }
 
     // Loads the image file into TableFlash (over what is there). False when the file is
-    // missing or cannot be read.
-    bool CaricaFirmware(Host& host, const std::string& path);
+    // missing or cannot be read. The warnings of the reading are in Report.warnings; the
+    // host, when given, only lets its events run once the file is in.
+    bool CaricaFirmware(const std::string& path, Host* events = nullptr);
 
     // The image's identity text from the record at AdrFrmwarEcu; empty when the record
     // does not lie wholly inside the image.
@@ -73,7 +76,8 @@ public:
 };
 
 // The 6-digit address of every S2 record of the image file, in file order (records after
-// the "[AdrFrmwarEcu]" key and malformed lines are left out). Empty for a missing file.
-std::vector<std::string> IndirizziFirmware(Host& host, const std::string& path);
+// the "[AdrFrmwarEcu]" key and malformed lines are left out), with the warnings of the
+// reading. Empty for a missing file.
+Reading<std::vector<std::string>> IndirizziFirmware(const std::string& path, Host* events = nullptr);
 
 }  // namespace gw

@@ -1,6 +1,7 @@
 #include "model/CalibrationParameters.h"
 
 #include <cstddef>
+#include <utility>
 #include <variant>
 
 #include "model/ConfigScaleFile.h"
@@ -36,14 +37,14 @@ const Position kPositions[] = {
 
 }  // namespace
 
-void ApplyCalibrationParameters(Host& host, const std::vector<std::string>& lines, CalibrationParameters& params,
-                                const std::string& appTitle) {
+Warnings ApplyCalibrationParameters(const std::vector<std::string>& lines, CalibrationParameters& params,
+                                    const std::string& appTitle) {
     params = CalibrationParameters{};
+    Warnings warnings;
     std::size_t header = 0;
     while (header < lines.size() && lines[header] != "[PARAMETRI DI TARATURA]") ++header;
-    if (header == lines.size()) return;
+    if (header == lines.size()) return warnings;
 
-    bool reported = false;
     for (const Position& p : kPositions) {
         const std::size_t at = header + static_cast<std::size_t>(p.pos);
         if (at >= lines.size()) break;
@@ -53,18 +54,20 @@ void ApplyCalibrationParameters(Host& host, const std::vector<std::string>& line
             params.*(*real) = *value;
         } else if (const auto whole = RoundToInt16(*value)) {
             params.*std::get<std::int16_t CalibrationParameters::*>(p.field) = *whole;
-        } else if (!reported) {
-            reported = true;
-            ErrorReport(host, appTitle, "LeggiParametriTaratura_Err", "Config calibration parameters error", false,
-                        ErrorInfo{6, "Overflow"});
+        } else if (warnings.empty()) {
+            warnings.push_back(ErrorReportWarning(appTitle, "LeggiParametriTaratura_Err",
+                                                  "Config calibration parameters error", ErrorInfo{6, "Overflow"}));
         }
     }
+    return warnings;
 }
 
-void ReadCalibrationParameters(Host& host, const std::string& path, CalibrationParameters& params,
-                               const std::string& appTitle) {
-    const auto lines = LoadConfigScaleLines(host, path);
-    ApplyCalibrationParameters(host, lines ? *lines : std::vector<std::string>{}, params, appTitle);
+Warnings ReadCalibrationParameters(const std::string& path, CalibrationParameters& params,
+                                   const std::string& appTitle, Host* events) {
+    auto read = LoadConfigScaleLines(path, events);
+    AppendWarnings(read.warnings,
+                   ApplyCalibrationParameters(read.value ? *read.value : std::vector<std::string>{}, params, appTitle));
+    return std::move(read.warnings);
 }
 
 }  // namespace gw

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "util/Host.h"
+#include "util/Warnings.h"
 
 namespace gw {
 
@@ -48,11 +49,12 @@ constexpr int kCalibrationLastPosition = 66;
 
 // Fifth reader (start-up): all defaults, then the section's values. A value that is not
 // a decimal-comma number keeps its default; a whole-number value outside the 16-bit range
-// keeps its default and is reported (common error box titled with appTitle). A missing
-// file or section leaves all defaults.
-void ReadCalibrationParameters(Host& host, const std::string& path, CalibrationParameters& params,
-                               const std::string& appTitle);
-void ApplyCalibrationParameters(Host& host, const std::vector<std::string>& lines, CalibrationParameters& params,
-                                const std::string& appTitle);
+// keeps its default and gives, once per reading, the common error box (titled with
+// appTitle) as a warning. A missing file or section leaves all defaults. The host, when
+// given, only lets its events run once the file is in; nothing is shown here.
+[[nodiscard]] Warnings ReadCalibrationParameters(const std::string& path, CalibrationParameters& params,
+                                                 const std::string& appTitle, Host* events = nullptr);
+[[nodiscard]] Warnings ApplyCalibrationParameters(const std::vector<std::string>& lines,
+                                                  CalibrationParameters& params, const std::string& appTitle);
 
 }  // namespace gw

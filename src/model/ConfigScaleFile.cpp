@@ -1,6 +1,7 @@
 #include "model/ConfigScaleFile.h"
 
 #include <cmath>
+#include <utility>
 
 #include "link/EncodedFiles.h"
 #include "util/FileSys.h"
@@ -8,9 +9,10 @@
 
 namespace gw {
 
-std::optional<std::vector<std::string>> LoadConfigScaleLines(Host& host, const std::string& path) {
-    if (!FileExists(path)) return std::nullopt;
-    return ReadConfigLines(host, path);
+Reading<std::optional<std::vector<std::string>>> LoadConfigScaleLines(const std::string& path, Host* events) {
+    if (!FileExists(path)) return {};
+    Reading<std::vector<std::string>> read = ReadConfigLines(path, events);
+    return {std::move(read.value), std::move(read.warnings)};
 }
 
 std::optional<std::string> FindConfigValue(const std::vector<std::string>& lines, const std::string& key) {

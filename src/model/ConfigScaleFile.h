@@ -12,11 +12,14 @@
 
 #include "util/Host.h"
 #include "util/NumberLocale.h"
+#include "util/Warnings.h"
 
 namespace gw {
 
-// The file's lines (plain or encoded form); nothing when the file does not exist.
-std::optional<std::vector<std::string>> LoadConfigScaleLines(Host& host, const std::string& path);
+// The file's lines (plain or encoded form) and the warnings of reading it; no lines when
+// the file does not exist. The host, when given, lets its events run once the file is in.
+Reading<std::optional<std::vector<std::string>>> LoadConfigScaleLines(const std::string& path,
+                                                                      Host* events = nullptr);
 
 // The trimmed line after the first line equal to key (compared whole, case-sensitive);
 // nothing when the key is missing or is the last line.

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "util/Host.h"
+#include "util/NumberLocale.h"
+#include "util/Warnings.h"
 
 namespace gw {
 
@@ -95,31 +97,45 @@ struct ScaleConfig {
 // Most "[SOGLIE MAPPING]" pairs taken; further groups are ignored.
 constexpr std::size_t kMaxMappingPairs = 64;
 
+// The readers take the user's number format; the path readers also take the host, when
+// there is one, only to let its events run once the file is in. They show nothing: what
+// they found wrong comes back as warnings, for the caller to show or print.
+
 // First reader (start-up): every scale constant and setting back to its default (the add-
 // time switch on), then the file's values; the type tables are left alone. A value that is not numeric keeps its default without a message; a zero
 // divisor constant (K_Time_Inj_ms, K_Time_Pwm_ms, K_Timer_Gen_ms) keeps its default too.
-void ReadScaleConstants(Host& host, const std::string& path, ScaleConfig& cfg);
+// The only warnings are those of reading the file.
+[[nodiscard]] Warnings ReadScaleConstants(const NumberLocale& locale, const std::string& path, ScaleConfig& cfg,
+                                          Host* events = nullptr);
 // The same on lines already read (defaults first, then the lines).
-void ApplyScaleConstants(Host& host, const std::vector<std::string>& lines, ScaleConfig& cfg);
+void ApplyScaleConstants(const NumberLocale& locale, const std::vector<std::string>& lines, ScaleConfig& cfg);
+
+// Most conversion warnings one type reading gives (a damaged file cannot bury the user in
+// boxes); the rest of the file is still read.
+constexpr std::size_t kMaxTypeWarnings = 5;
 
 // Type readers. A missing file leaves the table as it is; otherwise the table is rebuilt.
-// A value that cannot be converted is reported through the common error box (titled with
-// appTitle) and the field keeps its default; so is a header whose number is not 0 ... 99,
+// A value that cannot be converted gives the common error box as a warning (titled with
+// appTitle) and the field keeps its default; so does a header whose number is not 0 ... 99,
 // whose section is then skipped.
-void ReadGasLevelTypes(Host& host, const std::string& path, ScaleConfig& cfg, const std::string& appTitle);
-void ReadInjTypes(Host& host, const std::string& path, ScaleConfig& cfg, const std::string& appTitle);
+[[nodiscard]] Warnings ReadGasLevelTypes(const NumberLocale& locale, const std::string& path, ScaleConfig& cfg,
+                                         const std::string& appTitle, Host* events = nullptr);
+[[nodiscard]] Warnings ReadInjTypes(const NumberLocale& locale, const std::string& path, ScaleConfig& cfg,
+                                    const std::string& appTitle, Host* events = nullptr);
 // absentSensorName replaces the name of section 0 (the configuration page's text for no
 // lambda sensor, current language); an empty text keeps the file's name.
-void ReadLambdaTypes(Host& host, const std::string& path, ScaleConfig& cfg, const std::string& appTitle,
-                     const std::string& absentSensorName);
+[[nodiscard]] Warnings ReadLambdaTypes(const NumberLocale& locale, const std::string& path, ScaleConfig& cfg,
+                                       const std::string& appTitle, const std::string& absentSensorName,
+                                       Host* events = nullptr);
 
 // The same on lines already read (the table is always rebuilt).
-void ApplyGasLevelTypes(Host& host, const std::vector<std::string>& lines, ScaleConfig& cfg,
-                        const std::string& appTitle);
-void ApplyInjTypes(Host& host, const std::vector<std::string>& lines, ScaleConfig& cfg,
-                   const std::string& appTitle);
-void ApplyLambdaTypes(Host& host, const std::vector<std::string>& lines, ScaleConfig& cfg,
-                      const std::string& appTitle, const std::string& absentSensorName);
+[[nodiscard]] Warnings ApplyGasLevelTypes(const NumberLocale& locale, const std::vector<std::string>& lines,
+                                          ScaleConfig& cfg, const std::string& appTitle);
+[[nodiscard]] Warnings ApplyInjTypes(const NumberLocale& locale, const std::vector<std::string>& lines,
+                                     ScaleConfig& cfg, const std::string& appTitle);
+[[nodiscard]] Warnings ApplyLambdaTypes(const NumberLocale& locale, const std::vector<std::string>& lines,
+                                        ScaleConfig& cfg, const std::string& appTitle,
+                                        const std::string& absentSensorName);
 
 // Index of the first record with that code, or -1.
 int FindGasLevelType(const ScaleConfig& cfg, int code);

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <functional>
 #include <optional>
+#include <utility>
 
 #include "model/ConfigScaleFile.h"
 #include "model/ScaleConfig.h"
@@ -143,9 +144,8 @@ const std::vector<KeyRule>& Rules() {
 
 }  // namespace
 
-void ApplyScaleConstants(Host& host, const std::vector<std::string>& lines, ScaleConfig& cfg) {
+void ApplyScaleConstants(const NumberLocale& locale, const std::vector<std::string>& lines, ScaleConfig& cfg) {
     SetScaleDefaults(cfg);
-    const NumberLocale& locale = host.Locale();
     std::size_t i = 0;
     while (i < lines.size()) {
         const std::string& line = lines[i];
@@ -166,9 +166,10 @@ void ApplyScaleConstants(Host& host, const std::vector<std::string>& lines, Scal
     }
 }
 
-void ReadScaleConstants(Host& host, const std::string& path, ScaleConfig& cfg) {
-    const auto lines = LoadConfigScaleLines(host, path);
-    ApplyScaleConstants(host, lines ? *lines : std::vector<std::string>{}, cfg);
+Warnings ReadScaleConstants(const NumberLocale& locale, const std::string& path, ScaleConfig& cfg, Host* events) {
+    auto read = LoadConfigScaleLines(path, events);
+    ApplyScaleConstants(locale, read.value ? *read.value : std::vector<std::string>{}, cfg);
+    return std::move(read.warnings);
 }
 
 }  // namespace gw

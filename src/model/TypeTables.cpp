@@ -1,6 +1,7 @@
 // Readers of the gas-level, injector and lambda sensor type tables, and the look-ups by
 // type code.
 #include <cstddef>
+#include <utility>
 
 #include "model/ConfigScaleFile.h"
 #include "model/ScaleConfig.h"
@@ -11,9 +12,6 @@ namespace gw {
 
 namespace {
 
-// At most this many error boxes per reading, so a damaged file cannot bury the user in
-// boxes; the rest of the file is still read.
-constexpr int kMaxReportsPerRead = 5;
 // Injector sections kept (the codes are section numbers 0 ... 99).
 constexpr std::size_t kMaxInjTypes = kMaxSectionNumber + 1;
 
@@ -21,14 +19,16 @@ const ErrorInfo kTypeMismatch{13, "Type mismatch"};
 const ErrorInfo kOverflow{6, "Overflow"};
 const ErrorInfo kBadSection{9, "Subscript out of range"};
 
-// Reports the conversion failures of one reading through the common error box.
+// Collects the conversion failures of one reading as common error boxes, the first
+// kMaxTypeWarnings of them.
 class Reporter {
 public:
-    Reporter(Host& host, const std::string& appTitle, const char* procedure, const char* message)
-        : host_(host), appTitle_(appTitle), procedure_(procedure), message_(message) {}
+    Reporter(const std::string& appTitle, const char* procedure, const char* message)
+        : appTitle_(appTitle), procedure_(procedure), message_(message) {}
 
     void Report(const ErrorInfo& err) {
-        if (count_++ < kMaxReportsPerRead) ErrorReport(host_, appTitle_, procedure_, message_, false, err);
+        if (warnings_.size() < kMaxTypeWarnings)
+            warnings_.push_back(ErrorReportWarning(appTitle_, procedure_, message_, err));
     }
 
     // The error of a text that a whole-number conversion refused.
@@ -36,12 +36,13 @@ public:
         Report(LocaleNumberValue(text, locale) ? kOverflow : kTypeMismatch);
     }
 
+    Warnings Take() { return std::move(warnings_); }
+
 private:
-    Host& host_;
     const std::string& appTitle_;
     const char* procedure_;
     const char* message_;
-    int count_ = 0;
+    Warnings warnings_;
 };
 
 template <typename Int>
@@ -101,10 +102,9 @@ T& IndexedRecord(std::vector<T>& table, int n) {
 
 }  // namespace
 
-void ApplyGasLevelTypes(Host& host, const std::vector<std::string>& lines, ScaleConfig& cfg,
-                        const std::string& appTitle) {
-    const NumberLocale& locale = host.Locale();
-    Reporter rep(host, appTitle, "IniziaLevelGasType_Err", "Config level sensor error");
+Warnings ApplyGasLevelTypes(const NumberLocale& locale, const std::vector<std::string>& lines, ScaleConfig& cfg,
+                            const std::string& appTitle) {
+    Reporter rep(appTitle, "IniziaLevelGasType_Err", "Config level sensor error");
     std::vector<GasLevelType> table;
     ForEachSection(lines, "[GasLevel_", 11, rep, [&](int n, std::size_t first, std::size_t count) {
         GasLevelType& t = IndexedRecord(table, n);
@@ -122,11 +122,12 @@ void ApplyGasLevelTypes(Host& host, const std::vector<std::string>& lines, Scale
         }
     });
     cfg.GasLevelTypes = std::move(table);
+    return rep.Take();
 }
 
-void ApplyInjTypes(Host& host, const std::vector<std::string>& lines, ScaleConfig& cfg, const std::string& appTitle) {
-    const NumberLocale& locale = host.Locale();
-    Reporter rep(host, appTitle, "IniziaTipoInj_Err", "Config level sensor error");
+Warnings ApplyInjTypes(const NumberLocale& locale, const std::vector<std::string>& lines, ScaleConfig& cfg,
+                       const std::string& appTitle) {
+    Reporter rep(appTitle, "IniziaTipoInj_Err", "Config level sensor error");
     const double k_pwm = cfg.K_Time_Pwm_ms;
     std::vector<InjType> table;
     bool overflowReported = false;
@@ -153,6 +154,7 @@ void ApplyInjTypes(Host& host, const std::vector<std::string>& lines, ScaleConfi
     });
     if (table.empty()) table.emplace_back();
     cfg.InjTypes = std::move(table);
+    return rep.Take();
 }
 
 namespace {
@@ -172,10 +174,9 @@ bool SetCurve(LambdaType& t, const std::string& text, const NumberLocale& locale
 
 }  // namespace
 
-void ApplyLambdaTypes(Host& host, const std::vector<std::string>& lines, ScaleConfig& cfg,
-                      const std::string& appTitle, const std::string& absentSensorName) {
-    const NumberLocale& locale = host.Locale();
-    Reporter rep(host, appTitle, "IniziaTipoLambda_Err", "Config lambda sensor error");
+Warnings ApplyLambdaTypes(const NumberLocale& locale, const std::vector<std::string>& lines, ScaleConfig& cfg,
+                          const std::string& appTitle, const std::string& absentSensorName) {
+    Reporter rep(appTitle, "IniziaTipoLambda_Err", "Config lambda sensor error");
     std::vector<LambdaType> table{ScaleConfig::NullLambdaType()};
     ForEachSection(lines, "[Lambda_", 4, rep, [&](int n, std::size_t first, std::size_t count) {
         LambdaType& t = IndexedRecord(table, n);
@@ -194,20 +195,37 @@ void ApplyLambdaTypes(Host& host, const std::vector<std::string>& lines, ScaleCo
         if (n == 0 && !absentSensorName.empty()) t.Name = absentSensorName;
     });
     cfg.LambdaTypes = std::move(table);
+    return rep.Take();
 }
 
-void ReadGasLevelTypes(Host& host, const std::string& path, ScaleConfig& cfg, const std::string& appTitle) {
-    if (const auto lines = LoadConfigScaleLines(host, path)) ApplyGasLevelTypes(host, *lines, cfg, appTitle);
+namespace {
+
+// Reads the file and, when it exists, applies one type reader to its lines; the warnings
+// of the reading come first, then the reader's.
+template <typename Apply>
+Warnings ReadTypes(const std::string& path, Host* events, Apply apply) {
+    auto read = LoadConfigScaleLines(path, events);
+    if (read.value) AppendWarnings(read.warnings, apply(*read.value));
+    return std::move(read.warnings);
 }
 
-void ReadInjTypes(Host& host, const std::string& path, ScaleConfig& cfg, const std::string& appTitle) {
-    if (const auto lines = LoadConfigScaleLines(host, path)) ApplyInjTypes(host, *lines, cfg, appTitle);
+}  // namespace
+
+Warnings ReadGasLevelTypes(const NumberLocale& locale, const std::string& path, ScaleConfig& cfg,
+                           const std::string& appTitle, Host* events) {
+    return ReadTypes(path, events, [&](const auto& lines) { return ApplyGasLevelTypes(locale, lines, cfg, appTitle); });
 }
 
-void ReadLambdaTypes(Host& host, const std::string& path, ScaleConfig& cfg, const std::string& appTitle,
-                     const std::string& absentSensorName) {
-    if (const auto lines = LoadConfigScaleLines(host, path))
-        ApplyLambdaTypes(host, *lines, cfg, appTitle, absentSensorName);
+Warnings ReadInjTypes(const NumberLocale& locale, const std::string& path, ScaleConfig& cfg,
+                      const std::string& appTitle, Host* events) {
+    return ReadTypes(path, events, [&](const auto& lines) { return ApplyInjTypes(locale, lines, cfg, appTitle); });
+}
+
+Warnings ReadLambdaTypes(const NumberLocale& locale, const std::string& path, ScaleConfig& cfg,
+                         const std::string& appTitle, const std::string& absentSensorName, Host* events) {
+    return ReadTypes(path, events, [&](const auto& lines) {
+        return ApplyLambdaTypes(locale, lines, cfg, appTitle, absentSensorName);
+    });
 }
 
 int FindGasLevelType(const ScaleConfig& cfg, int code) {

@@ -245,9 +245,9 @@ void WorkbenchUi::BindConfig() {
 
 void WorkbenchUi::ReadTypeTables() {
     const std::string path = wb_.Path("\\LNG\\ConfigScale.ini");
-    ReadGasLevelTypes(host_, path, wb_.Scale, wb_.AppTitle);
-    ReadInjTypes(host_, path, wb_.Scale, wb_.AppTitle);
-    ReadLambdaTypes(host_, path, wb_.Scale, wb_.AppTitle, config_.Texts.MsgOff);
+    ShowWarnings(host_, ReadGasLevelTypes(host_.Locale(), path, wb_.Scale, wb_.AppTitle, &host_));
+    ShowWarnings(host_, ReadInjTypes(host_.Locale(), path, wb_.Scale, wb_.AppTitle, &host_));
+    ShowWarnings(host_, ReadLambdaTypes(host_.Locale(), path, wb_.Scale, wb_.AppTitle, config_.Texts.MsgOff, &host_));
 }
 
 void WorkbenchUi::FillConfigPage() {
@@ -376,7 +376,9 @@ AboutInfo WorkbenchUi::AboutValues() {
     FirmwareImage& image = check.Image;
     if (image.LeggiFlashIni(check.FlashIniPath())) {
         image.RedimTableFlash(image.LargFlash, false);
-        if (image.CaricaFirmware(host_, check.ImagePath())) check.FirmwareFle = image.IdentityText();
+        const bool loaded = image.CaricaFirmware(check.ImagePath(), &host_);
+        ShowWarnings(host_, image.Report.warnings);
+        if (loaded) check.FirmwareFle = image.IdentityText();
     }
     const FirmwareIdentity ecu = check.Ecu(), fle = check.Fle();
     info.ecuDate = ecu.DataStr;

@@ -30,6 +30,11 @@ std::string ErrorReportText(const std::string& procedure, const std::string& mes
     return text;
 }
 
+Warning ErrorReportWarning(const std::string& appTitle, const std::string& procedure, const std::string& message,
+                           const ErrorInfo& err) {
+    return Warning{ErrorReportText(procedure, message, false, err), appTitle + ": Error", MsgIcon::Critical};
+}
+
 void ErrorReport(Host& host, const std::string& appTitle, const std::string& procedure, const std::string& message,
                  bool useSystemError, const ErrorInfo& err) {
     const int systemError = errno;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "util/Host.h"
+#include "util/Warnings.h"
 
 namespace gw {
 
@@ -17,6 +18,10 @@ struct ErrorInfo { long number = 0; std::string description; };
 // and eight hexadecimal digits of its low 32 bits) + " - " + description. With
 // useSystemError, err.number is the last system error and no description is shown.
 std::string ErrorReportText(const std::string& procedure, const std::string& message, bool useSystemError, const ErrorInfo& err);
+// The same box as a warning, for readers that hand their errors to the caller (a trapped
+// error, never the system's).
+Warning ErrorReportWarning(const std::string& appTitle, const std::string& procedure, const std::string& message,
+                           const ErrorInfo& err);
 // Shows ErrorReportText in a critical message box titled appTitle + ": Error". With
 // useSystemError and no number in err, the last system error (errno) is used.
 void ErrorReport(Host& host, const std::string& appTitle, const std::string& procedure, const std::string& message, bool useSystemError, const ErrorInfo& err = {});

@@ -36,10 +36,10 @@ protected:
     // Scale constants and type tables from the given file text, then the page's lists.
     void Load(const std::string& configScale) {
         const std::string path = dir.Write("LNG/ConfigScale.ini", configScale);
-        ReadScaleConstants(host, path, scale);
-        ReadInjTypes(host, path, scale, "Workbench");
-        ReadGasLevelTypes(host, path, scale, "Workbench");
-        ReadLambdaTypes(host, path, scale, "Workbench", "");
+        ShowWarnings(host, ReadScaleConstants(host.Locale(), path, scale, &host));
+        ShowWarnings(host, ReadInjTypes(host.Locale(), path, scale, "Workbench", &host));
+        ShowWarnings(host, ReadGasLevelTypes(host.Locale(), path, scale, "Workbench", &host));
+        ShowWarnings(host, ReadLambdaTypes(host.Locale(), path, scale, "Workbench", "", &host));
         page.RiempiCmbSwtch();
     }
     // Reads the ECU's blocks and shows them, as after a connection.

@@ -25,7 +25,7 @@ protected:
     Level() {
         host.SetLocale(NumberLocale::Comma());
         path = dir.Write("LNG/ConfigScale.ini", kTypes);
-        ReadGasLevelTypes(host, path, scale, "Workbench");
+        ShowWarnings(host, ReadGasLevelTypes(host.Locale(), path, scale, "Workbench", &host));
         scale.K_VLevel_Sens_mV = 4.8876;
     }
     // Type code and thresholds T1-T4 in the read copy, then a window loaded on them.
@@ -242,6 +242,24 @@ TEST_F(Level, DefaultReadsTheTypesAgainAndStoresTheirThresholds) {
     same->OnDefault();
     EXPECT_EQ(Pending(), (A4{-1, -1, -1, -1}));
     EXPECT_EQ(image.Block3WriteRequest, 0);
+}
+
+// The window's logic shows what the type reader found wrong, as the common error boxes and
+// no more of them than one reading allows; the rest of the file is still read.
+TEST_F(Level, DefaultShowsTheBoxesOfADamagedTypeFile) {
+    auto w = Open(1, {100, 200, 300, 400});
+    ASSERT_TRUE(host.Messages().empty());
+    dir.Write("LNG/ConfigScale.ini", std::string(kTypes) +
+                                         "[GasLevel_04]\r\nBad\r\nx\r\nV\r\nx\r\nx\r\nx\r\nx\r\nx\r\nx\r\nx\r\nx\r\n");
+    w->OnDefault();
+    ASSERT_EQ(scale.GasLevelTypes.size(), 5u);
+    EXPECT_EQ(scale.GasLevelTypes[1].Thresholds[0], 180);
+    ASSERT_EQ(host.Messages().size(), 5u);  // nine bad values
+    for (const ShownMessage& m : host.Messages()) {
+        EXPECT_EQ(m.text, "Config level sensor errorErrorIniziaLevelGasType_Err:\r\r13 - Type mismatch");
+        EXPECT_EQ(m.title, "Workbench: Error");
+        EXPECT_EQ(m.icon, MsgIcon::Critical);
+    }
 }
 
 TEST_F(Level, ATypeChangedMeanwhileRefillsTheRowsAndEscCloses) {

@@ -80,6 +80,27 @@ TEST(WorkbenchLink, APortChosenOnTheCommandLineLeavesTheSettingsFileAlone) {
     }
 }
 
+// The start-up shows what its readers found wrong in the scale configuration, as the same
+// boxes they always showed: one for the calibration parameters, however many bad values.
+TEST(WorkbenchLink, StartUpShowsTheBoxOfABadCalibrationParameter) {
+    gwtest::TempDir dir;
+    VirtualHost host{0};
+    auto ecu = std::make_shared<SimEcu>();
+    gwtest::SimOnlyPorts ports{host, ecu};
+    dir.Write("BIN/SetCom.ini", "[SearchCom]\r\n255\r\n");
+    dir.Write("LNG/ConfigScale.ini", "[K_VBat_V]\r\n0,5\r\n[PARAMETRI DI TARATURA]\r\nl\r\n40000\r\nl\r\n-40000\r\n");
+    Workbench wb(host, ports, dir.Path());
+    wb.Main();
+    EXPECT_DOUBLE_EQ(wb.Scale.K_VBat_V, 0.5);
+    EXPECT_EQ(wb.Calib.WarmTempMin, CalibrationParameters{}.WarmTempMin);
+    ASSERT_EQ(host.Messages().size(), 1u);
+    const ShownMessage& m = host.Messages()[0];
+    EXPECT_EQ(m.text, "Config calibration parameters errorErrorLeggiParametriTaratura_Err:\r\r6 - Overflow");
+    EXPECT_EQ(m.title, wb.AppTitle + ": Error");
+    EXPECT_EQ(m.icon, MsgIcon::Critical);
+    wb.Shutdown();
+}
+
 TEST(WorkbenchLink, ResendsThroughAnswerFaultsAndRecoversFromAPulledCable) {
     SimRig rig;
     rig.host.Advance(1'000'000);

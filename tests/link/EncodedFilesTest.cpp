@@ -9,6 +9,7 @@
 #include "link/EncodedFiles.h"
 #include "support/TempDir.h"
 #include "util/EventHost.h"
+#include "util/Warnings.h"
 
 namespace {
 
@@ -130,50 +131,64 @@ TEST_F(EncodedFilesTest, FileCodificatoNeedsAHeaderThatDecodesToTheWord) {
 
 TEST_F(EncodedFilesTest, LeggiFileCodificatoReturnsTheDecodedLinesAfterTheHeader) {
     const double before = host.MicroClock();
-    const Lines got = gw::LeggiFileCodificato(host, dir.Write("a.ini", EncodedFile({"[K]", "", "3,5"}) + "\r\n"));
-    EXPECT_EQ(got, (Lines{"[K]", "", "3,5", ""}));  // the final CR LF leaves an empty line
-    EXPECT_TRUE(host.Messages().empty());
+    const auto got = gw::LeggiFileCodificato(dir.Write("a.ini", EncodedFile({"[K]", "", "3,5"}) + "\r\n"), &host);
+    EXPECT_EQ(got.value, (Lines{"[K]", "", "3,5", ""}));  // the final CR LF leaves an empty line
+    EXPECT_TRUE(got.warnings.empty());
     EXPECT_GT(host.MicroClock(), before);  // events were let run
 
-    EXPECT_EQ(gw::LeggiFileCodificato(host, dir.Write("b.ini", EncodedFile({"[K]", "7"}, "\n"))),
+    // Without a host nothing but the file is touched.
+    const double after = host.MicroClock();
+    EXPECT_EQ(gw::LeggiFileCodificato(dir.Write("b.ini", EncodedFile({"[K]", "7"}, "\n"))).value,
               (Lines{"[K]", "7"}));
-    EXPECT_EQ(gw::LeggiFileCodificato(host, dir.Write("c.ini", Encode("BASILISCO"))), Lines{});
+    EXPECT_EQ(host.MicroClock(), after);
+    EXPECT_EQ(gw::LeggiFileCodificato(dir.Write("c.ini", Encode("BASILISCO"))).value, Lines{});
 
     // A damaged body line decodes up to its first bad group.
     const std::string damaged = Encode("BASILISCO") + "\r\n" + "x" + Encode("ab");
-    EXPECT_EQ(gw::LeggiFileCodificato(host, dir.Write("d.ini", damaged)), (Lines{"ab"}));
+    EXPECT_EQ(gw::LeggiFileCodificato(dir.Write("d.ini", damaged)).value, (Lines{"ab"}));
+    EXPECT_TRUE(host.Messages().empty());
 }
 
 TEST_F(EncodedFilesTest, LeggiFileCodificatoOnAPlainFileSaysHeaderWrongAndGivesOneEmptyLine) {
-    const Lines got = gw::LeggiFileCodificato(host, dir.Write("plain.ini", "BASILISCO\r\n[A]\r\n1"));
-    EXPECT_EQ(got, Lines{""});
+    const auto got = gw::LeggiFileCodificato(dir.Write("plain.ini", "BASILISCO\r\n[A]\r\n1"), &host);
+    EXPECT_EQ(got.value, Lines{""});
+    ASSERT_EQ(got.warnings.size(), 1u);
+    EXPECT_EQ(got.warnings[0], (gw::Warning{"HEADER WRONG ", "FileExist", gw::MsgIcon::Information}));
+    EXPECT_TRUE(host.Messages().empty());  // the caller shows it
+
+    gw::ShowWarnings(host, got.warnings);
     ASSERT_EQ(host.Messages().size(), 1u);
     EXPECT_EQ(host.Messages()[0].text, "HEADER WRONG ");
     EXPECT_EQ(host.Messages()[0].title, "FileExist");
     EXPECT_EQ(host.Messages()[0].icon, gw::MsgIcon::Information);
+    EXPECT_EQ(host.Messages()[0].buttons, gw::MsgButtons::Ok);
 
-    host.ClearMessages();
-    EXPECT_EQ(gw::LeggiFileCodificato(host, dir.Write("empty.ini", "")), Lines{""});
-    EXPECT_EQ(host.Messages().size(), 1u);
+    const auto empty = gw::LeggiFileCodificato(dir.Write("empty.ini", ""));
+    EXPECT_EQ(empty.value, Lines{""});
+    EXPECT_EQ(empty.warnings.size(), 1u);
 
-    host.ClearMessages();
-    EXPECT_EQ(gw::LeggiFileCodificato(host, dir.File("missing.ini")), Lines{});
-    EXPECT_TRUE(host.Messages().empty());
+    const auto missing = gw::LeggiFileCodificato(dir.File("missing.ini"));
+    EXPECT_EQ(missing.value, Lines{});
+    EXPECT_TRUE(missing.warnings.empty());
 }
 
 TEST_F(EncodedFilesTest, LeggiFileTestoKeepsTheBytesOfEveryLine) {
     const std::string bytes("[A]\r\n\xe8\0\xff\r\nlast", 14);
-    EXPECT_EQ(gw::LeggiFileTesto(host, dir.Write("t.ini", bytes)),
+    EXPECT_EQ(gw::LeggiFileTesto(dir.Write("t.ini", bytes), &host),
               (Lines{"[A]", std::string("\xe8\0\xff", 3), "last"}));
-    EXPECT_EQ(gw::LeggiFileTesto(host, dir.Write("e.ini", "")), Lines{""});
-    EXPECT_EQ(gw::LeggiFileTesto(host, dir.File("missing.ini")), Lines{});
-    EXPECT_EQ(gw::LeggiFileTesto(host, dir.Path()), Lines{});
+    EXPECT_EQ(gw::LeggiFileTesto(dir.Write("e.ini", "")), Lines{""});
+    EXPECT_EQ(gw::LeggiFileTesto(dir.File("missing.ini")), Lines{});
+    EXPECT_EQ(gw::LeggiFileTesto(dir.Path()), Lines{});
 }
 
 TEST_F(EncodedFilesTest, ReadConfigLinesPicksTheReaderByTheHeader) {
-    EXPECT_EQ(gw::ReadConfigLines(host, dir.Write("enc.ini", EncodedFile({"[A]", "1,5"}))), (Lines{"[A]", "1,5"}));
-    EXPECT_EQ(gw::ReadConfigLines(host, dir.Write("plain.ini", "BASILISCO\r\n[A]")), (Lines{"BASILISCO", "[A]"}));
-    EXPECT_EQ(gw::ReadConfigLines(host, dir.File("missing.ini")), Lines{});
+    const auto encoded = gw::ReadConfigLines(dir.Write("enc.ini", EncodedFile({"[A]", "1,5"})), &host);
+    EXPECT_EQ(encoded.value, (Lines{"[A]", "1,5"}));
+    const auto plain = gw::ReadConfigLines(dir.Write("plain.ini", "BASILISCO\r\n[A]"));
+    EXPECT_EQ(plain.value, (Lines{"BASILISCO", "[A]"}));
+    const auto missing = gw::ReadConfigLines(dir.File("missing.ini"));
+    EXPECT_EQ(missing.value, Lines{});
+    for (const auto* r : {&encoded, &plain, &missing}) EXPECT_TRUE(r->warnings.empty());
     EXPECT_TRUE(host.Messages().empty());
 }
 
@@ -183,29 +198,29 @@ TEST_F(EncodedFilesTest, BinaryGarbageIsReadWithoutHarm) {
     for (char& c : garbage) c = static_cast<char>(rng());
     const std::string path = dir.Write("garbage.bin", garbage);
 
-    const Lines lines = gw::ReadConfigLines(host, path);
+    const Lines lines = gw::ReadConfigLines(path).value;
     std::size_t total = 0;
     for (const std::string& l : lines) total += l.size();
     EXPECT_GT(lines.size(), 1000u);
     EXPECT_LE(total, garbage.size());
 
     // Forced through the encoded reader: refused at the header.
-    EXPECT_EQ(gw::LeggiFileCodificato(host, path), Lines{""});
+    EXPECT_EQ(gw::LeggiFileCodificato(path).value, Lines{""});
 }
 
 TEST_F(EncodedFilesTest, OversizedFilesReadAsEmpty) {
     // 100 MB: over the size limit.
     const std::string big = dir.Write("big.ini", std::string(100u * 1024u * 1024u, '7'));
     EXPECT_FALSE(gw::FileCodificato(big));
-    EXPECT_EQ(gw::LeggiFileTesto(host, big), Lines{});
-    EXPECT_EQ(gw::LeggiFileCodificato(host, big), Lines{});
-    EXPECT_EQ(gw::ReadConfigLines(host, big), Lines{});
+    EXPECT_EQ(gw::LeggiFileTesto(big), Lines{});
+    EXPECT_EQ(gw::LeggiFileCodificato(big).value, Lines{});
+    EXPECT_EQ(gw::ReadConfigLines(big).value, Lines{});
 
     // Small in bytes but with more lines than any of these files can have.
     const std::string many = dir.Write("many.ini", std::string(gw::kMaxTextFileLines, '\n'));
-    EXPECT_EQ(gw::LeggiFileTesto(host, many), Lines{});
+    EXPECT_EQ(gw::LeggiFileTesto(many), Lines{});
     const std::string fewer = dir.Write("fewer.ini", std::string(gw::kMaxTextFileLines - 1, '\n'));
-    EXPECT_EQ(gw::LeggiFileTesto(host, fewer).size(), gw::kMaxTextFileLines);
+    EXPECT_EQ(gw::LeggiFileTesto(fewer).size(), gw::kMaxTextFileLines);
 }
 
 }  // namespace

@@ -61,7 +61,7 @@ protected:
         ASSERT_TRUE(image.RedimTableFlash(image.LargFlash, false));
     }
     bool Load(const std::string& text) {
-        return image.CaricaFirmware(host, dir.Write("BIN/Norvik512.frh", text));
+        return image.CaricaFirmware(dir.Write("BIN/Norvik512.frh", text), &host);
     }
     std::uint8_t At(std::uint32_t address) const { return image.TableFlash.at(address - 0xF80000); }
 
@@ -149,8 +149,8 @@ TEST_F(FirmwareImageFile, HugeFilesAreRefusedWithoutReadingThem) {
         out << line;
     }
     EXPECT_FALSE(image.LeggiFlashIni(path));
-    EXPECT_FALSE(image.CaricaFirmware(host, path));
-    EXPECT_TRUE(IndirizziFirmware(host, path).empty());
+    EXPECT_FALSE(image.CaricaFirmware(path));
+    EXPECT_TRUE(IndirizziFirmware(path).value.empty());
 }
 
 TEST_F(FirmwareImageFile, RedimKeepsOrErases) {
@@ -186,7 +186,7 @@ TEST_F(FirmwareImageFile, LinesFromTheKeyOnAreDropped) {
     ASSERT_TRUE(Load(Lines({S2(0xF80000, "A"), "[AdrFrmwarEcu]", "00FF8000", S2(0xF80001, "B")})));
     EXPECT_EQ(At(0xF80000), 'A');
     EXPECT_EQ(At(0xF80001), 0xFF);
-    EXPECT_EQ(IndirizziFirmware(host, dir.File("BIN/Norvik512.frh")), std::vector<std::string>{"F80000"});
+    EXPECT_EQ(IndirizziFirmware(dir.File("BIN/Norvik512.frh")).value, std::vector<std::string>{"F80000"});
 
     // The key on the last line: no address, the one known stays.
     image.AdrFrmwarEcu = "00FF8000";
@@ -218,7 +218,7 @@ TEST_F(FirmwareImageFile, BytesOutsideTheImageAreNotWritten) {
 
     // Without a layout nothing can be written.
     FirmwareImage empty;
-    ASSERT_TRUE(empty.CaricaFirmware(host, dir.File("BIN/Norvik512.frh")));
+    ASSERT_TRUE(empty.CaricaFirmware(dir.File("BIN/Norvik512.frh")));
     EXPECT_TRUE(empty.TableFlash.empty());
     EXPECT_EQ(empty.IdentityText(), "");
 }
@@ -251,8 +251,8 @@ TEST_F(FirmwareImageFile, MalformedRecordsAreSkipped) {
 
 TEST_F(FirmwareImageFile, MissingEmptyAndBinaryFiles) {
     LoadLayout();
-    EXPECT_FALSE(image.CaricaFirmware(host, dir.File("BIN/none.frh")));
-    EXPECT_TRUE(IndirizziFirmware(host, dir.File("BIN/none.frh")).empty());
+    EXPECT_FALSE(image.CaricaFirmware(dir.File("BIN/none.frh")));
+    EXPECT_TRUE(IndirizziFirmware(dir.File("BIN/none.frh")).value.empty());
     EXPECT_TRUE(Load(""));
     std::string noise;
     for (int i = 0; i < 5000; ++i) noise += static_cast<char>((i * 7919) & 0xFF);
@@ -274,8 +274,9 @@ TEST_F(FirmwareImageFile, EncodedImageLoadsLikeThePlainOne) {
     EXPECT_EQ(image.AdrFrmwarEcu, "FF8000");
     EXPECT_EQ(At(0xF80003), 'E');
     EXPECT_EQ(image.IdentityText(), "014015032010" + desc);
-    EXPECT_EQ(IndirizziFirmware(host, dir.File("BIN/Norvik512.frh")),
+    EXPECT_EQ(IndirizziFirmware(dir.File("BIN/Norvik512.frh")).value,
               (std::vector<std::string>{"F80000", "FF8000", "FF8014"}));
+    EXPECT_TRUE(image.Report.warnings.empty());
     EXPECT_TRUE(host.Messages().empty());
 }
 
@@ -305,14 +306,13 @@ TEST_F(FirmwareImageFile, ZonesArePaddedWithErasedBytes) {
 // ---- the files that ship ----
 
 TEST(ShippedFirmware, LayoutAndImageMatchTheSimulatedEcu) {
-    VirtualHost host;
     FirmwareImage image;
     const std::string bin = std::string(GW_SOURCE_DIR) + "/data/BIN/";
     ASSERT_TRUE(image.LeggiFlashIni(bin + "Flash.ini"));
     EXPECT_EQ(image.BFlash[0][0], static_cast<std::int32_t>(SimMemory::FlashFirst));
     EXPECT_EQ(image.BFlash[image.FlashBlockCount - 1][1], static_cast<std::int32_t>(SimMemory::FlashLast));
     ASSERT_TRUE(image.RedimTableFlash(image.LargFlash, false));
-    ASSERT_TRUE(image.CaricaFirmware(host, bin + "Norvik512.frh"));
+    ASSERT_TRUE(image.CaricaFirmware(bin + "Norvik512.frh"));
     EXPECT_EQ(image.Report.malformed, 0);
     EXPECT_EQ(image.Report.outsideBytes, 0);
     EXPECT_EQ(image.Report.badChecksum, 0);
@@ -338,6 +338,6 @@ TEST(ShippedFirmware, LayoutAndImageMatchTheSimulatedEcu) {
     EXPECT_LE(written, 600);
     EXPECT_GE(blocks.size(), 4u);
     // Every record address lies in a block of the layout.
-    for (const auto& a : IndirizziFirmware(host, bin + "Norvik512.frh"))
+    for (const auto& a : IndirizziFirmware(bin + "Norvik512.frh").value)
         ASSERT_GE(image.BlockOf(static_cast<std::uint32_t>(std::stoul(a, nullptr, 16))), 0) << a;
 }

@@ -4,7 +4,7 @@
 #include "model/CalibrationParameters.h"
 #include "model/ScaleConfig.h"
 #include "support/TempDir.h"
-#include "util/EventHost.h"
+#include "util/Warnings.h"
 
 using namespace gw;
 
@@ -22,14 +22,21 @@ std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> pa
 
 class TypeTables : public ::testing::Test {
 protected:
-    TypeTables() { host.SetLocale(NumberLocale::Comma()); }
+    // The readers' warnings, gathered as a caller does.
+    void Gas(const std::vector<std::string>& lines) { Keep(ApplyGasLevelTypes(locale, lines, cfg, "Workbench")); }
+    void Inj(const std::vector<std::string>& lines) { Keep(ApplyInjTypes(locale, lines, cfg, "Workbench")); }
+    void Lambda(const std::vector<std::string>& lines, const std::string& absent) {
+        Keep(ApplyLambdaTypes(locale, lines, cfg, "Workbench", absent));
+    }
+    void Keep(const Warnings& w) { AppendWarnings(warnings, w); }
 
-    // The texts of the error boxes shown so far.
+    // The texts of the error boxes gathered so far: common error boxes, every one.
     std::vector<std::string> Reports() const {
         std::vector<std::string> texts;
-        for (const auto& m : host.Messages()) {
-            EXPECT_EQ(m.title, "Workbench: Error");
-            texts.push_back(m.text);
+        for (const auto& w : warnings) {
+            EXPECT_EQ(w.title, "Workbench: Error");
+            EXPECT_EQ(w.icon, MsgIcon::Critical);
+            texts.push_back(w.text);
         }
         return texts;
     }
@@ -37,14 +44,15 @@ protected:
         return text.find(procedure) != std::string::npos && text.find(message) != std::string::npos;
     }
 
-    VirtualHost host;
+    NumberLocale locale = NumberLocale::Comma();
     ScaleConfig cfg;
+    Warnings warnings;
 };
 
 }  // namespace
 
 TEST_F(TypeTables, GasLevelSectionsFillTheirIndexAndTheGapsStayEmpty) {
-    ApplyGasLevelTypes(host, GasLevelSection("[GasLevel_05]", " Hall ", "3"), cfg, "Workbench");
+    Gas(GasLevelSection("[GasLevel_05]", " Hall ", "3"));
     ASSERT_EQ(cfg.GasLevelTypes.size(), 6u);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(cfg.GasLevelTypes[i].Name, "");
     const GasLevelType& t = cfg.GasLevelTypes[5];
@@ -61,9 +69,7 @@ TEST_F(TypeTables, GasLevelSectionsFillTheirIndexAndTheGapsStayEmpty) {
     EXPECT_TRUE(Reports().empty());
 
     // A section given out of order updates its record and loses none of the others.
-    ApplyGasLevelTypes(host,
-                       Join({GasLevelSection("[GasLevel_03]", "C", "30"), GasLevelSection("[GasLevel_01]", "A", "10")}),
-                       cfg, "Workbench");
+    Gas(Join({GasLevelSection("[GasLevel_03]", "C", "30"), GasLevelSection("[GasLevel_01]", "A", "10")}));
     ASSERT_EQ(cfg.GasLevelTypes.size(), 4u);
     EXPECT_EQ(cfg.GasLevelTypes[1].Name, "A");
     EXPECT_EQ(cfg.GasLevelTypes[3].Name, "C");
@@ -73,7 +79,7 @@ TEST_F(TypeTables, BadValuesAreReportedAndTheRestOfTheSectionIsRead) {
     auto lines = GasLevelSection("[GasLevel_00]", "S", "abc");
     lines[5] = "40000";   // threshold T2 beyond 16 bits
     lines[11] = "256";    // flag beyond a byte
-    ApplyGasLevelTypes(host, lines, cfg, "Workbench");
+    Gas(lines);
     ASSERT_EQ(cfg.GasLevelTypes.size(), 1u);
     const GasLevelType& t = cfg.GasLevelTypes[0];
     EXPECT_EQ(t.Code, 0);
@@ -90,10 +96,10 @@ TEST_F(TypeTables, BadValuesAreReportedAndTheRestOfTheSectionIsRead) {
 TEST_F(TypeTables, HeadersWithoutAUsableNumberSkipTheirSection) {
     for (const char* header : {"[GasLevel_9Z]", "[GasLevel_123]", "[GasLevel_-1]"}) {
         SCOPED_TRACE(header);
-        host.ClearMessages();
+        warnings.clear();
         // The skipped section's value lines are not scanned: one holds a header.
         auto bad = GasLevelSection(header, "[GasLevel_04]", "1");
-        ApplyGasLevelTypes(host, Join({bad, GasLevelSection("[GasLevel_01]", "Good", "2")}), cfg, "Workbench");
+        Gas(Join({bad, GasLevelSection("[GasLevel_01]", "Good", "2")}));
         ASSERT_EQ(cfg.GasLevelTypes.size(), 2u);
         EXPECT_EQ(cfg.GasLevelTypes[1].Name, "Good");
         ASSERT_EQ(Reports().size(), 1u);
@@ -102,7 +108,7 @@ TEST_F(TypeTables, HeadersWithoutAUsableNumberSkipTheirSection) {
 }
 
 TEST_F(TypeTables, ASectionCutShortByTheEndOfTheFileKeepsWhatItHas) {
-    ApplyGasLevelTypes(host, {"[GasLevel_02]", "Short", "4"}, cfg, "Workbench");
+    Gas({"[GasLevel_02]", "Short", "4"});
     ASSERT_EQ(cfg.GasLevelTypes.size(), 3u);
     EXPECT_EQ(cfg.GasLevelTypes[2].Name, "Short");
     EXPECT_EQ(cfg.GasLevelTypes[2].Code, 4);
@@ -112,10 +118,8 @@ TEST_F(TypeTables, ASectionCutShortByTheEndOfTheFileKeepsWhatItHas) {
 
 TEST_F(TypeTables, InjectorTypesInFileOrderWithTheSwappedTimeLines) {
     cfg.K_Time_Pwm_ms = 2.0;
-    ApplyInjTypes(host,
-                  {"[InjType_07]", "Seven", "2,5", "3", "4", "12,5", "1,5", " R;P1+0,2 ", "x", "[InjType_02]", "Two", "1",
-                   "1", "1", "abc", "2"},
-                  cfg, "Workbench");
+    Inj({"[InjType_07]", "Seven", "2,5", "3", "4", "12,5", "1,5", " R;P1+0,2 ", "x", "[InjType_02]", "Two", "1", "1",
+         "1", "abc", "2"});
     ASSERT_EQ(cfg.InjTypes.size(), 2u);
     const InjType& a = cfg.InjTypes[0];
     EXPECT_EQ(a.Code, 7);
@@ -133,13 +137,13 @@ TEST_F(TypeTables, InjectorTypesInFileOrderWithTheSwappedTimeLines) {
     ASSERT_EQ(Reports().size(), 1u);
     EXPECT_TRUE(Mentions(Reports()[0], "IniziaTipoInj_Err", "Config level sensor error"));
 
-    ApplyInjTypes(host, {"[GasLevel_01]"}, cfg, "Workbench");
+    Inj({"[GasLevel_01]"});
     ASSERT_EQ(cfg.InjTypes.size(), 1u);
     EXPECT_EQ(cfg.InjTypes[0].Name, "");
 }
 
 TEST_F(TypeTables, LambdaTypesCurvesAndTheAbsentSensor) {
-    ApplyLambdaTypes(host, {"[Lambda_02]", "Wide", "9", "0,005", "4|1"}, cfg, "Workbench", "No sensor");
+    Lambda({"[Lambda_02]", "Wide", "9", "0,005", "4|1"}, "No sensor");
     ASSERT_EQ(cfg.LambdaTypes.size(), 3u);
     EXPECT_EQ(cfg.LambdaTypes[0].Name, "NULL");  // preset, no section 0 in the file
     EXPECT_EQ(cfg.LambdaTypes[0].Scale, 0.001);
@@ -151,14 +155,13 @@ TEST_F(TypeTables, LambdaTypesCurvesAndTheAbsentSensor) {
     EXPECT_EQ(FindLambdaType(cfg, 9), 2);
     EXPECT_EQ(FindLambdaType(cfg, 5), -1);
 
-    ApplyLambdaTypes(host, {"[Lambda_00]", "NULL", "0", "0,001", "0|0", "[Lambda_99]", "Last", "99", "0,001", "0|1,6"},
-                     cfg, "Workbench", "No sensor");
+    Lambda({"[Lambda_00]", "NULL", "0", "0,001", "0|0", "[Lambda_99]", "Last", "99", "0,001", "0|1,6"}, "No sensor");
     ASSERT_EQ(cfg.LambdaTypes.size(), 100u);
     EXPECT_EQ(cfg.LambdaTypes[0].Name, "No sensor");
     EXPECT_NEAR(cfg.LambdaTypes[99].Curve[5], 0.8, 1e-6);
     EXPECT_TRUE(Reports().empty());
 
-    ApplyLambdaTypes(host, {"[Lambda_01]", "Bad", "1", "x", "4", "[Lambda_100]", "", "", "", ""}, cfg, "Workbench", "");
+    Lambda({"[Lambda_01]", "Bad", "1", "x", "4", "[Lambda_100]", "", "", "", ""}, "");
     ASSERT_EQ(cfg.LambdaTypes.size(), 2u);
     EXPECT_EQ(cfg.LambdaTypes[1].Curve, (std::array<float, 11>{}));
     ASSERT_EQ(Reports().size(), 3u);  // scale, curve, header
@@ -172,25 +175,25 @@ TEST_F(TypeTables, ManySectionsStayBoundedAndFewBoxesAreShown) {
         lines.push_back("bad");
         lines.insert(lines.end(), {"x", "x", "x", "x", "x", "x"});
     }
-    ApplyInjTypes(host, lines, cfg, "Workbench");
+    Inj(lines);
     EXPECT_EQ(cfg.InjTypes.size(), 100u);
-    EXPECT_EQ(host.Messages().size(), 5u);
+    EXPECT_EQ(warnings.size(), 5u);
 }
 
 TEST_F(TypeTables, MissingFileLeavesTheTablesAsTheyAre) {
     gwtest::TempDir dir;
     const std::string path = dir.File("\\LNG\\ConfigScale.ini");
-    ApplyGasLevelTypes(host, GasLevelSection("[GasLevel_00]", "Kept", "1"), cfg, "Workbench");
-    ReadGasLevelTypes(host, path, cfg, "Workbench");
-    ReadInjTypes(host, path, cfg, "Workbench");
-    ReadLambdaTypes(host, path, cfg, "Workbench", "No sensor");
+    Gas(GasLevelSection("[GasLevel_00]", "Kept", "1"));
+    Keep(ReadGasLevelTypes(locale, path, cfg, "Workbench"));
+    Keep(ReadInjTypes(locale, path, cfg, "Workbench"));
+    Keep(ReadLambdaTypes(locale, path, cfg, "Workbench", "No sensor"));
     ASSERT_EQ(cfg.GasLevelTypes.size(), 1u);
     EXPECT_EQ(cfg.GasLevelTypes[0].Name, "Kept");
     EXPECT_EQ(cfg.InjTypes.size(), 1u);
     EXPECT_EQ(cfg.LambdaTypes.size(), 1u);
 
     dir.Write("\\LNG\\ConfigScale.ini", "[GasLevel_01]\r\nFile\r\n2\r\n");
-    ReadGasLevelTypes(host, path, cfg, "Workbench");
+    Keep(ReadGasLevelTypes(locale, path, cfg, "Workbench"));
     ASSERT_EQ(cfg.GasLevelTypes.size(), 2u);
     EXPECT_EQ(cfg.GasLevelTypes[0].Name, "");  // rebuilt from the file
     EXPECT_EQ(cfg.GasLevelTypes[1].Name, "File");
@@ -202,9 +205,8 @@ TEST(CalibrationParameters, EachValuePositionFeedsItsField) {
     std::vector<std::string> lines = {"[K_VBat_V]", "1", "[PARAMETRI DI TARATURA]"};
     for (int pos = 1; pos <= kCalibrationLastPosition; ++pos)
         lines.push_back(pos % 2 ? "label " + std::to_string(pos) : std::to_string(pos) + ",25");
-    VirtualHost host;
     CalibrationParameters p;
-    ApplyCalibrationParameters(host, lines, p, "Workbench");
+    const Warnings warnings = ApplyCalibrationParameters(lines, p, "Workbench");
     const std::pair<double, double> expected[] = {
         {p.WarmTempMin, 2},       {p.SettleTicks, 4},     {p.IdleRefTicks, 6},     {p.HighHoldTicks, 8},
         {p.HighRefTicks, 10},     {p.MaxCycleTicks, 12},  {p.MaxPauseTicks, 14},   {p.MaxZeroLimit, 16},
@@ -215,24 +217,26 @@ TEST(CalibrationParameters, EachValuePositionFeedsItsField) {
         {p.AlfaMax, 62.25},       {p.AlfaMin, 64.25},     {p.OffsetMin, 66.25},
     };
     for (size_t i = 0; i < std::size(expected); ++i) EXPECT_EQ(expected[i].first, expected[i].second) << i;
-    EXPECT_TRUE(host.Messages().empty());
+    EXPECT_TRUE(warnings.empty());
 }
 
 TEST(CalibrationParameters, BadShortOrMissingValuesKeepTheDefaults) {
     const CalibrationParameters d;
-    VirtualHost host;
     CalibrationParameters p;
     // Position 2 not numeric, 4 beyond 16 bits, 6 negative, and the section ends at 7.
-    ApplyCalibrationParameters(host, {"[PARAMETRI DI TARATURA]", "l", "50 C", "l", "40000", "l", "-3", "l"}, p,
-                               "Workbench");
+    const Warnings warnings =
+        ApplyCalibrationParameters({"[PARAMETRI DI TARATURA]", "l", "50 C", "l", "40000", "l", "-3", "l"}, p, "Workbench");
     EXPECT_EQ(p.WarmTempMin, d.WarmTempMin);
     EXPECT_EQ(p.SettleTicks, d.SettleTicks);
     EXPECT_EQ(p.IdleRefTicks, -3);
     EXPECT_EQ(p.AlfaMin, d.AlfaMin);
-    ASSERT_EQ(host.Messages().size(), 1u);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].text, "Config calibration parameters errorErrorLeggiParametriTaratura_Err:\r\r6 - Overflow");
+    EXPECT_EQ(warnings[0].title, "Workbench: Error");
+    EXPECT_EQ(warnings[0].icon, MsgIcon::Critical);
 
     p.AlfaMin = 1;
-    ApplyCalibrationParameters(host, {"[PARAMETRI DI TARATURA ]", "l", "1"}, p, "Workbench");
+    EXPECT_TRUE(ApplyCalibrationParameters({"[PARAMETRI DI TARATURA ]", "l", "1"}, p, "Workbench").empty());
     EXPECT_EQ(p.AlfaMin, d.AlfaMin);
     EXPECT_EQ(p.WarmTempMin, d.WarmTempMin);
 }
