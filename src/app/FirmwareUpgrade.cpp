@@ -1,6 +1,8 @@
 #include "app/FirmwareUpgrade.h"
 #include "util/Numbers.h"
 
+#include <filesystem>
+
 #include <array>
 #include <cstdlib>
 
@@ -8,8 +10,11 @@
 #include "link/ModComm.h"
 #include "model/CorrectionTables.h"
 #include "model/EcuRequests.h"
+#include "app/UpgradeRecovery.h"
 #include "model/VarFile.h"
 #include "util/FileIo.h"
+#include "util/FileSys.h"
+#include "util/HexText.h"
 
 namespace gw {
 
@@ -155,31 +160,120 @@ bool FirmwareUpgrade::LoadBlock5Defaults() {
     return LoadBlock5Line(image_, path);
 }
 
+// What the upgrade will write back, and where it is kept until then. The test memo comes
+// first: it names the ECU's recovery file. An ECU whose identity is erased (an earlier
+// upgrade stopped after the erase) gets the configuration of its recovery file, or of the
+// only recovery file there is when its memo was erased too; an older ECU gets the file
+// named after it. Otherwise the ECU is read and the file written before anything is erased.
 bool FirmwareUpgrade::SaveConfiguration() {
+    restoredFromRecovery = recoveryWritten_ = false;
+    if (!Send3(RequestMsg(CMD_READ_DCOL_FL))) return false;
+    savedTestDate = comm_.MemoDataCollaudo;
+    const FirmwareIdentity ecu = check_.Ecu();
+    const bool erased = ErasedIdentity(ecu) || ecu.VersNum <= 0;
+    const bool named = TestMemoNamesEcu(savedTestDate);
+    recoveryPath = AppPath(comm_.AppFolder(), RecoveryRelativePath(check_.Fle().CODICE, savedTestDate));
+    if (named && FileExists(recoveryPath)) return UseRecoveryFile(recoveryPath);
+    if (erased) {
+        const std::vector<std::string> files = RecoveryFiles(comm_.AppFolder());
+        if (files.size() == 1) return UseRecoveryFile(files.front());
+        if (files.size() > 1) {
+            std::string list;
+            for (const auto& f : files) list += std::string(kCrLf) + f;
+            comm_.host().MessageBox("The ECU's firmware was erased by an interrupted upgrade and several saved "
+                                    "configurations could belong to it:" + list + kCrLf +
+                                    "Keep only the right one and repeat the upgrade.",
+                                    texts_.caption, MsgIcon::Critical, MsgButtons::Ok);
+            return false;
+        }
+    }
+    return ReadConfiguration() && WriteRecoveryFile();
+}
+
+bool FirmwareUpgrade::ReadConfiguration() {
     const double k = image_.Scale().K_Time_Inj_ms;
     if (!Send3(RequestMsg(CMD_READ_MEM2))) return false;
     savedBlock2 = image_.Block2;
+    savedBlock2Hex_ = BytesToHex(DatiMsg(comm_.LastAnswer));
     if (!Send3(RequestMsg(CMD_READ_MEM3))) return false;
     savedBlock3 = image_.Block3;
+    savedBlock3Hex_ = BytesToHex(DatiMsg(comm_.LastAnswer));
     TimeTable table = image_.CorTableEcu;
     if (!Try3([&] { return ReadCorTable(comm_, table, k); })) return false;
     savedCorTable = table;
     const int version = FirmwareVersionNumber(comm_.FirmwareEcu);
     if (version < kFirstExpertVersion) {
         block5Saved_ = LoadBlock5Defaults();
+        image_.ResetPendingRecords();
+        savedBlock5Hex_ = image_.EncodeBlock5();
     } else {
         if (!Send3(RequestMsg(CMD_READ_MEM5))) return false;
         block5Saved_ = true;
+        savedBlock5Hex_ = BytesToHex(DatiMsg(comm_.LastAnswer));
     }
     savedBlock5 = image_.Block5;
-    if (!Send3(RequestMsg(CMD_READ_DCOL_FL))) return false;
-    savedTestDate = comm_.MemoDataCollaudo;
     return true;
+}
+
+bool FirmwareUpgrade::WriteRecoveryFile() {
+    UpgradeRecovery r;
+    r.ecuIdentity = comm_.FirmwareEcu;
+    r.block2Hex = savedBlock2Hex_;
+    r.block3Hex = savedBlock3Hex_;
+    r.block5 = block5Saved_;
+    r.block5Hex = savedBlock5Hex_;
+    r.corTable = savedCorTable;
+    r.testDateFrame = savedTestDate;
+    std::string error;
+    if (SaveRecovery(recoveryPath, r, &error)) {
+        recoveryWritten_ = true;
+        return true;
+    }
+    // Nothing is erased without a copy of what it would lose.
+    comm_.host().MessageBox("Cannot save the ECU's configuration before the upgrade: " + error, texts_.caption,
+                            MsgIcon::Critical, MsgButtons::Ok);
+    return false;
+}
+
+bool FirmwareUpgrade::UseRecoveryFile(const std::string& path) {
+    const auto r = LoadRecovery(path);
+    if (!r) {
+        comm_.host().MessageBox("The configuration saved before an interrupted upgrade cannot be read: " + path,
+                                texts_.caption, MsgIcon::Critical, MsgButtons::Ok);
+        return false;
+    }
+    recoveryPath = path;
+    image_.ResetPendingRecords();
+    image_.DecodeBlock2Hex(r->block2Hex);
+    savedBlock2 = image_.Block2;
+    image_.DecodeBlock3Hex(r->block3Hex);
+    savedBlock3 = image_.Block3;
+    block5Saved_ = r->block5;
+    if (r->block5) image_.DecodeBlock5Hex(r->block5Hex);
+    savedBlock5 = image_.Block5;
+    savedCorTable = r->corTable;
+    savedTestDate = r->testDateFrame;
+    savedBlock2Hex_ = r->block2Hex;
+    savedBlock3Hex_ = r->block3Hex;
+    savedBlock5Hex_ = r->block5Hex;
+    restoredFromRecovery = true;
+    comm_.host().MessageBox("The configuration saved before an interrupted upgrade is written back from " + path,
+                            texts_.caption, MsgIcon::Information, MsgButtons::Ok);
+    return true;
+}
+
+// The file goes once its configuration is back on the ECU, or when this run made it and
+// stopped before anything was erased.
+void FirmwareUpgrade::DropRecoveryFile() {
+    if (recoveryPath.empty()) return;
+    std::error_code ec;
+    std::filesystem::remove(recoveryPath, ec);
+    recoveryWritten_ = false;
 }
 
 bool FirmwareUpgrade::ImpostaProgrammazione() {
     if (comm_.EcuState == 3) return true;
-    comm_.AttesaGlobale_usec *= comm_.MolAttesaGlobale;
+    comm_.AttesaGlobale_usec = comm_.LongCommandWaitUs();
     const bool sent = comm_.SendMsgWait(RequestMsg(CMD_SET_ECU_PRG, std::string(1, '\0')));
     comm_.AttesaGlobale_usec_Default();
     if (sent && comm_.ComState != kComClosed) return true;
@@ -199,7 +293,7 @@ bool FirmwareUpgrade::EraseAllFlash() {
     }
     if (!any) return false;
     const double wait = comm_.AttesaGlobale_usec;
-    comm_.AttesaGlobale_usec = wait * comm_.MolAttesaGlobale;
+    comm_.AttesaGlobale_usec = comm_.LongCommandWaitUs();
     const bool sent = comm_.SendMsgWait(RequestMsg(CMD_ERASE_FLASH, std::string(1, '\0')));
     comm_.AttesaGlobale_usec = wait;
     // Only this exchange's acknowledgement counts: the state may be 3 from an earlier write.
@@ -212,8 +306,9 @@ std::string FirmwareUpgrade::WriteMemoryToTab(std::uint32_t address) {
         ++zonesSkipped;
         return "%OK";
     }
-    ++zonesSent;
-    return comm_.SendMsgWait(FlashZoneMsg(address, zone)) ? "%OK" : "%KO";
+    if (!comm_.SendMsgWait(FlashZoneMsg(address, zone))) return "%KO";
+    ++zonesWritten;
+    return "%OK";
 }
 
 bool FirmwareUpgrade::FineScrittura() {
@@ -222,31 +317,81 @@ bool FirmwareUpgrade::FineScrittura() {
     return true;
 }
 
-bool FirmwareUpgrade::WriteZones() {
-    zonesSent = zonesSkipped = 0;
+// One zone, up to three times; a zone still failing is left unwritten only when the user
+// says so (givenUp when not). False when the zone is not on the ECU.
+bool FirmwareUpgrade::WriteOneZone(std::uint32_t address, bool& givenUp) {
+    std::string result;
+    for (int i = 0; i < kTries; ++i) {
+        result = WriteMemoryToTab(address);
+        if (result == "%OK") return true;
+    }
+    const MsgAnswer a = comm_.host().MessageBox(std::string(kSendMessageError) + kCrLf + kCrLf + "YES TO CONTINUE!",
+                                                texts_.caption + kZoneQuestionTitle, MsgIcon::Question,
+                                                MsgButtons::YesNo);
+    givenUp = a != MsgAnswer::Yes;
+    ++zonesFailed;
+    return false;
+}
+
+// Every zone of the image in address order, except those holding the firmware identity:
+// they go last, and only when every other zone is on the ECU, so an interrupted write
+// always leaves an ECU that reads as erased (to be upgraded again), never as upgraded.
+FirmwareUpgrade::ZonesResult FirmwareUpgrade::WriteZones() {
+    zonesWritten = zonesFailed = zonesSkipped = 0;
     const FirmwareImage& img = check_.Image;
     const std::int64_t width = img.LargFlash;
-    for (std::int64_t offset = 0; offset <= width; offset += static_cast<std::int64_t>(kFlashZoneBytes)) {
-        const auto address = static_cast<std::uint32_t>(img.FirstAddress() + offset);
-        std::string result;
-        for (int i = 0; i < kTries; ++i) {
-            result = WriteMemoryToTab(address);
-            if (result == "%OK") break;
+    const std::int64_t zone = static_cast<std::int64_t>(kFlashZoneBytes);
+    const std::int64_t idAddress = static_cast<std::int64_t>(std::strtoul(img.AdrFrmwarEcu.c_str(), nullptr, 16));
+    const std::int64_t idFirst = idAddress - img.FirstAddress();
+    const std::int64_t idLast = idFirst + static_cast<std::int64_t>(kIdentityRecordBytes) - 1;
+    auto holdsIdentity = [&](std::int64_t offset) { return offset <= idLast && offset + zone - 1 >= idFirst; };
+
+    std::vector<std::int64_t> identityZones;
+    std::int64_t total = 0;
+    for (std::int64_t offset = 0; offset <= width; offset += zone) ++total;
+    std::int64_t done = 0;
+    for (std::int64_t offset = 0; offset <= width; offset += zone) {
+        if (holdsIdentity(offset)) {
+            identityZones.push_back(offset);
+            continue;
         }
-        if (result == "%KO") {
-            const MsgAnswer a = comm_.host().MessageBox(
-                std::string(kSendMessageError) + kCrLf + kCrLf + "YES TO CONTINUE!",
-                texts_.caption + kZoneQuestionTitle, MsgIcon::Question, MsgButtons::YesNo);
-            if (a != MsgAnswer::Yes) {
-                GiveUp();
-                return false;
-            }
+        bool givenUp = false;
+        WriteOneZone(static_cast<std::uint32_t>(img.FirstAddress() + offset), givenUp);
+        ++done;
+        if (givenUp) {
+            GiveUp();
+            return ZonesResult::GivenUp;
         }
-        if (comm_.EcuState != 3) break;
+        if (comm_.EcuState != 3) {
+            // The ECU left the flash-write state: what was not reached is not written.
+            zonesFailed += static_cast<int>(total - done);
+            return ZonesResult::Incomplete;
+        }
         barWidth = width > 0 ? static_cast<int>((trackWidth - kBarMargin) * offset / width) : 0;
         Changed();
     }
-    return true;
+    if (zonesFailed > 0) {
+        zonesFailed += static_cast<int>(identityZones.size());
+        return ZonesResult::Incomplete;
+    }
+    for (std::size_t i = 0; i < identityZones.size(); ++i) {
+        bool givenUp = false;
+        if (!WriteOneZone(static_cast<std::uint32_t>(img.FirstAddress() + identityZones[i]), givenUp)) {
+            zonesFailed += static_cast<int>(identityZones.size() - i - 1);
+            if (givenUp) {
+                GiveUp();
+                return ZonesResult::GivenUp;
+            }
+            return ZonesResult::Incomplete;
+        }
+        if (comm_.EcuState != 3) {
+            zonesFailed += static_cast<int>(identityZones.size() - i - 1);
+            return zonesFailed > 0 ? ZonesResult::Incomplete : ZonesResult::Done;
+        }
+    }
+    barWidth = trackWidth - kBarMargin;
+    Changed();
+    return ZonesResult::Done;
 }
 
 bool FirmwareUpgrade::RestoreConfiguration() {
@@ -288,12 +433,24 @@ void FirmwareUpgrade::Upgrade() {
     barVisible = true;
     barFilledVisible = true;
     barWidth = kBarStart;
+    incomplete = false;
     Phase(kPhaseInit);
-    if (!ImpostaProgrammazione()) return FailureEnding();
+    if (!ImpostaProgrammazione()) {
+        if (recoveryWritten_) DropRecoveryFile();  // nothing erased: the ECU keeps its own
+        return FailureEnding();
+    }
     Phase(kPhaseErase);
-    if (!EraseAllFlash()) return FailureEnding();
+    const std::uint64_t erasesBefore = comm_.RequestsSent(CMD_ERASE_FLASH);
+    if (!EraseAllFlash()) {
+        if (recoveryWritten_ && comm_.RequestsSent(CMD_ERASE_FLASH) == erasesBefore) DropRecoveryFile();
+        return FailureEnding();
+    }
     Phase(kPhaseWrite);
-    if (!WriteZones()) return;  // given up: the window closes
+    switch (WriteZones()) {
+        case ZonesResult::GivenUp: return;  // the window closes
+        case ZonesResult::Incomplete: return IncompleteEnding();
+        case ZonesResult::Done: break;
+    }
     Phase(kPhaseWriteEnd);
     if (!FineScrittura()) return FailureEnding();
     Blink(21);
@@ -310,6 +467,7 @@ void FirmwareUpgrade::Upgrade() {
     comm_.AttesaGlobale_usec_Default();
     if (!saved) return FailureEnding();
     GrowBar();
+    DropRecoveryFile();  // the configuration is back on the ECU and saved
 
     Phase(kPhaseEnd);
     Blink(10);
@@ -332,7 +490,24 @@ void FirmwareUpgrade::FailureEnding() {
     Changed();
 }
 
+// Zones were left unwritten: the flash write is not ended (the ECU would run an incomplete
+// firmware) and nothing is written back; the ECU reads as erased and is upgraded again
+// from its recovery file. The track says so; only "Esc" remains.
+void FirmwareUpgrade::IncompleteEnding() {
+    incomplete = true;
+    LblMsg = texts_.error;
+    LblBackBar = kPhaseIncomplete;
+    barVisible = true;
+    barFilledVisible = true;
+    nextVisible = false;
+    escVisible = escEnabled = true;
+    busyPointer = false;
+    Changed();
+}
+
 void FirmwareUpgrade::GiveUp() {
+    incomplete = true;
+    LblBackBar = kPhaseIncomplete;
     requestsEnabled_ = false;
     step = kFinished;
     nextVisible = escVisible = false;

@@ -27,6 +27,8 @@ inline constexpr const char* kPhaseWriteEnd = "Write End";
 inline constexpr const char* kPhaseConfiguration = "Configuration ";
 inline constexpr const char* kPhaseSaveFlash = "Save Flash ";
 inline constexpr const char* kPhaseEnd = "End UpGrade ";
+// Shown in the track when zones were left unwritten: the ECU's firmware is incomplete.
+inline constexpr const char* kPhaseIncomplete = "UpGrade incomplete: repeat it ";
 
 inline constexpr const char* kSendMessageError = "COMUNICATION ERROR, SEND MESSAGE";
 inline constexpr const char* kZoneQuestionTitle = " - ScaricaFirmwareDefaultParametri ";
@@ -91,15 +93,30 @@ public:
     TimeTable savedCorTable{};
     std::string savedTestDate;  // the whole answer frame of CMD_READ_DCOL_FL
 
-    // Zones sent and zones skipped as erased, in the last write phase.
-    int zonesSent = 0;
+    // Zones the ECU acknowledged, zones left unwritten (failed or never reached) and
+    // zones skipped as erased, in the last write phase.
+    int zonesWritten = 0;
+    int zonesFailed = 0;
     int zonesSkipped = 0;
+    // The last run stopped with the flash incomplete (a zone left unwritten).
+    bool incomplete = false;
+    // The recovery file of this ECU (full path; empty before the first "Next" of step 1),
+    // and whether the saved configuration came from it.
+    std::string recoveryPath;
+    bool restoredFromRecovery = false;
 
 private:
     bool Send3(const std::string& frame);
     bool Try3(const std::function<bool()>& request);
     bool SaveConfiguration();
-    bool WriteZones();
+    bool ReadConfiguration();
+    bool UseRecoveryFile(const std::string& path);
+    bool WriteRecoveryFile();
+    void DropRecoveryFile();
+    enum class ZonesResult { Done, GivenUp, Incomplete };
+    ZonesResult WriteZones();
+    bool WriteOneZone(std::uint32_t address, bool& givenUp);
+    void IncompleteEnding();
     bool RestoreConfiguration();
     bool LoadBlock5Defaults();
     void Upgrade();
@@ -120,6 +137,8 @@ private:
     UpgradeTexts texts_;
     bool running_ = false;
     bool block5Saved_ = false;  // block 5 was read, or its defaults loaded
+    bool recoveryWritten_ = false;  // this run wrote the recovery file
+    std::string savedBlock2Hex_, savedBlock3Hex_, savedBlock5Hex_;
 };
 
 }  // namespace gw

@@ -23,8 +23,11 @@ MsgAnswer CliHost::MessageBox(const std::string& text, const std::string& title,
         if (c == '\r') c = ' ';
     std::fprintf(stderr, "[%s] %s\n", title.c_str(), shown.c_str());
     MsgAnswer answer = MsgAnswer::Ok;
+    const std::string zoneTitle = kZoneQuestionTitle;
+    const bool zoneQuestion = title.size() >= zoneTitle.size() &&
+                              title.compare(title.size() - zoneTitle.size(), zoneTitle.size(), zoneTitle) == 0;
     if (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel) {
-        if (assumeYes) {
+        if (zoneQuestion ? skipFailedZones : assumeYes) {
             answer = MsgAnswer::Yes;
         } else if (isatty(STDIN_FILENO)) {
             std::fprintf(stderr, "answer y/n: ");
@@ -152,11 +155,12 @@ int WriteConfig(Workbench& wb, SteadyHost& host, const std::string& path, double
         wb.Shutdown();
         return 1;
     }
-    const bool ok = LoadVarFile(*wb.Image, path);
+    VarLoadReport report;
+    const bool ok = LoadVarFile(*wb.Image, path, &report, timeoutS * 1e6);
     if (ok)
-        std::printf("written %s to the ECU\n", path.c_str());
+        std::printf("written %s to the ECU (read back and compared)\n", path.c_str());
     else
-        std::fprintf(stderr, "the configuration was not accepted; the ECU keeps what it had\n");
+        std::fprintf(stderr, "%s\n", report.message.empty() ? "the configuration was not written" : report.message.c_str());
     wb.Shutdown();
     return ok ? 0 : 1;
 }
@@ -227,18 +231,21 @@ int Flash(Workbench& wb, SteadyHost& host, double timeoutS) {
             break;
         }
     }
-    const bool ok = up.step == FirmwareUpgrade::kFinished && requestsEnabled;
-    std::printf("%s: %d zones written, %d erased zones skipped\n", ok ? "upgrade finished" : "upgrade failed",
-                up.zonesSent, up.zonesSkipped);
-    if (writeStart > 0 && writeEnd > writeStart && up.zonesSent > 0) {
+    const bool ok = up.step == FirmwareUpgrade::kFinished && requestsEnabled && !up.incomplete && up.zonesFailed == 0;
+    std::printf("%s: %d zones written, %d not written, %d erased zones skipped\n",
+                ok ? "upgrade finished" : "upgrade failed", up.zonesWritten, up.zonesFailed, up.zonesSkipped);
+    if (up.incomplete)
+        std::fprintf(stderr, "the ECU's firmware is incomplete (it reads as erased): repeat the upgrade%s\n",
+                     up.recoveryPath.empty() ? "" : ("; its configuration is kept in " + up.recoveryPath).c_str());
+    if (writeStart > 0 && writeEnd > writeStart && up.zonesWritten > 0) {
         // The least the zone writes can take on this link: every byte of each frame at line
         // speed plus the pause after it, the quiet time before the answer, and the answer.
         const double byteUs = 10e6 / 38400.0;
         const double frameBytes = 137, answerBytes = 6;
         const ClsComm& c = *wb.Comm;
         const double zoneFloorUs = frameBytes * (byteUs + c.AttesaByteTx_usec) + c.Idle_usec + answerBytes * byteUs;
-        const double floorS = up.zonesSent * zoneFloorUs / 1e6, tookS = (writeEnd - writeStart) / 1e6;
-        std::printf("zone writes: %.1f s for %d zones, floor %.1f s, ratio %.3f\n", tookS, up.zonesSent, floorS,
+        const double floorS = up.zonesWritten * zoneFloorUs / 1e6, tookS = (writeEnd - writeStart) / 1e6;
+        std::printf("zone writes: %.1f s for %d zones, floor %.1f s, ratio %.3f\n", tookS, up.zonesWritten, floorS,
                     tookS / floorS);
     }
     if (ok) {

@@ -11,9 +11,12 @@ namespace gw::cli {
 
 // A steady host whose message boxes go to the terminal; Yes/No questions are answered
 // Yes with --yes, asked on the terminal when there is one, and answered No otherwise.
+// The question that would leave a failed flash zone unwritten is never answered by --yes:
+// only --skip-failed-zones (experts) or a person at the terminal says Yes to it.
 class CliHost : public SteadyHost {
 public:
     bool assumeYes = false;
+    bool skipFailedZones = false;
     MsgAnswer MessageBox(const std::string& text, const std::string& title, MsgIcon icon,
                          MsgButtons buttons) override;
 };
@@ -26,6 +29,12 @@ int Identity(Workbench& wb, SteadyHost& host, double timeoutS);
 int ReadConfig(Workbench& wb, SteadyHost& host, const std::string& path, double timeoutS);
 int WriteConfig(Workbench& wb, SteadyHost& host, const std::string& path, double timeoutS);
 int Flash(Workbench& wb, SteadyHost& host, double timeoutS);
+
+// Exit statuses of the commands.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitUpgradeNeeded = 3;
 
 std::string NowText();  // the date and time for file headers
 

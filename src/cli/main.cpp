@@ -44,8 +44,11 @@ void Usage() {
         "                         the identity check\n"
         "  read-config FILE.var   read blocks 2, 3, 5 and the correction table and save them\n"
         "  write-config FILE.var  load a configuration file and write it to the ECU\n"
-        "  flash [--yes]          upgrade the ECU's firmware from BIN/Norvik512.frh; --yes\n"
-        "                         answers the engine-stopped and continue questions\n"
+        "  flash [--yes] [--skip-failed-zones]\n"
+        "                         upgrade the ECU's firmware from BIN/Norvik512.frh; --yes\n"
+        "                         answers the start questions; a zone that fails three times\n"
+        "                         is left unwritten only with --skip-failed-zones (or a Yes\n"
+        "                         typed at the terminal), and the run then fails all the same\n"
         "  send HEX [--timeout S] send one request: the command code and its payload in\n"
         "                         hexadecimal (\"0D\" reads block 2, \"09454343\" ...); prints the\n"
         "                         answer frame in hexadecimal\n"
@@ -215,7 +218,7 @@ int main(int argc, char** argv) {
     int com = 0;
     double seconds = 0, timeoutS = 30, stayS = 0;
     std::string command = "monitor", hex, file;
-    bool assumeYes = false;
+    bool assumeYes = false, skipFailedZones = false;
     SimEcuOptions simOptions;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -253,6 +256,8 @@ int main(int argc, char** argv) {
             simOptions.identity.project = args[++i];
         } else if (a == "--yes") {
             assumeYes = true;
+        } else if (a == "--skip-failed-zones") {
+            skipFailedZones = true;
         } else if (a == "monitor" || a == "info" || a == "ports" || a == "ping" || a == "identity" ||
                    a == "flash") {
             command = a;
@@ -272,6 +277,7 @@ int main(int argc, char** argv) {
 
     cli::CliHost host;
     host.assumeYes = assumeYes;
+    host.skipFailedZones = skipFailedZones;
     std::shared_ptr<SimEcu> ecu = std::make_shared<SimEcu>(simOptions);
     SystemPortProvider ports(choice.appFolder, "/sys",
                              [&host, ecu] { return std::make_unique<SimulatedEcuPort>(host, ecu); });

@@ -35,6 +35,12 @@ std::string ClsComm::ComPortNome() const {
     return "COM" + std::to_string(n);
 }
 
+double ClsComm::LongCommandWaitUs() const {
+    const double raised = AttesaGlobale_usec * (MolAttesaGlobale > 1 ? MolAttesaGlobale : 1);
+    const double cap = kLongCommandWindowUs - Idle_usec;
+    return raised < cap ? raised : (cap > AttesaGlobale_usec ? cap : AttesaGlobale_usec);
+}
+
 bool ClsComm::IsOpen() const { return port_ && port_->IsOpen(); }
 
 int ClsComm::CountUsbDevices() {
@@ -62,6 +68,7 @@ bool ClsComm::SetComm() {
         return false;
     }
     FtStatus = p->LastStatus();
+    deviceLost_ = false;
     // At most one medium open at a time: a port still held from before is let go.
     if (port_) {
         port_->Close();

@@ -47,6 +47,7 @@ public:
     const std::string& AppFolder() const { return appFolder_; }
     CommLog& Log() { return log_; }
     void SetAnswerSink(AnswerSink* sink) { sink_ = sink; }
+    AnswerSink* Sink() const { return sink_; }
 
     // ---- link settings and their file ----
     void ReadSetCom(const std::string& pathIni);   // relative to the application folder
@@ -63,6 +64,11 @@ public:
     double AttesaGlobaleDefault_usec = 4'000'000;
     void AttesaGlobale_usec_Default() { AttesaGlobale_usec = AttesaGlobaleDefault_usec; }
     double MolAttesaGlobale = 500;
+    // The answer wait of a command the ECU needs long for (programming mode, erase, save
+    // to flash): the wait raised by MolAttesaGlobale, but never longer than makes a lost
+    // answer resent within kLongCommandWindowUs (idle time included).
+    static constexpr double kLongCommandWindowUs = 30'000'000;
+    double LongCommandWaitUs() const;
     double Idle_usec = 100'000;
     std::int16_t NumReSend = 10;
     bool UsbCom = true;
@@ -113,6 +119,18 @@ public:
     void VerificaRisposta();
     bool ReinviaMsg(const std::string& msg);
     bool SendMsgWait(const std::string& msg);
+    // Resends made (answer window expired or bad answer) since the link was made.
+    std::uint64_t ResendsMade() const { return resendsMade_; }
+    // The answer window of the request in flight expired: a copy of it went unanswered
+    // and its answer may still come. Until it can no longer be expected, a different
+    // request with the same command code is sent only after the line has been drained.
+    void NoteUnanswered();
+    // How long after its request a late answer is still looked for: one more answer window.
+    double LateAnswerLimitUs() const { return 2 * (AttesaGlobale_usec + Idle_usec); }
+    // The port reported that its device is gone: the link is lost at once.
+    bool DeviceLost() const { return deviceLost_; }
+    // Requests of this command code wholly transmitted since the link was made.
+    std::uint64_t RequestsSent(std::uint8_t command) const { return sentCounts_[command]; }
     void ScriviLogRxTx(const std::string& tag, const std::string& text);
 
     // ---- command set and answer dispatch ----
@@ -141,6 +159,7 @@ private:
     bool PortBytesWaiting(long& count);
     bool PortRead(std::size_t n, std::string& out);
     bool PortWrite(std::uint8_t byte);
+    bool PortGone() const;  // after a failing call: the open port's device is gone
     void LogPortFailure(const std::string& what);
     // Settings file helpers.
     bool ApplySetting(int key, const std::string& value);
@@ -159,6 +178,15 @@ private:
     double silenceDeadline_ = 0;
     double connectionStart_ = 0;
     std::array<std::string, 21> queue_;
+    std::array<std::uint64_t, 256> sentCounts_{};
+    std::uint64_t resendsMade_ = 0;
+    double lastSendUs_ = 0;
+    std::string staleFrame_;     // a request whose answer may still come
+    double staleUntil_ = 0;
+    bool deviceLost_ = false;
+    bool unansweredCopy_ = false;  // the exchange in flight has a copy whose window expired
+    void DrainStaleAnswers(const std::string& frame);
+    void LoseDevice();
     long lastError_ = 0;          // system error number of the last failing port call
     std::int32_t nextHandle_ = 0; // numbers handed out to this process's COM opens
 };

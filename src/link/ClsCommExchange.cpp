@@ -4,6 +4,7 @@
 // steps come from the communication cycle.
 #include "link/ClsComm.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -58,6 +59,8 @@ bool ClsComm::PortRead(std::size_t n, std::string& out) {
     return ok;
 }
 
+bool ClsComm::PortGone() const { return port_ && port_->DeviceGone(); }
+
 bool ClsComm::PortWrite(std::uint8_t byte) {
     if (!IsOpen()) {
         lastError_ = EBADF;
@@ -87,6 +90,41 @@ void ClsComm::ScriviLogRxTx(const std::string& tag, const std::string& text) {
     log_.Write(host_.MicroClock() / 1000.0, tag, text);
 }
 
+void ClsComm::NoteUnanswered() {
+    if (OutBuffer.size() < 4) return;
+    unansweredCopy_ = true;
+    staleFrame_ = OutBuffer;
+    staleUntil_ = lastSendUs_ + LateAnswerLimitUs();
+}
+
+// Chunk and block answers carry no index: a late answer to an earlier request with the
+// same command would be taken for this one's. Bytes arriving until such an answer can no
+// longer be expected are discarded before the request goes out. The same request again
+// (a resend) needs no drain: any answer to it is its answer.
+void ClsComm::DrainStaleAnswers(const std::string& frame) {
+    if (staleFrame_.empty()) return;
+    if (host_.MicroClock() >= staleUntil_) {
+        staleFrame_.clear();
+        return;
+    }
+    if (frame == staleFrame_ || frame.size() < 4 || frame[3] != staleFrame_[3]) return;
+    while (host_.MicroClock() < staleUntil_) {
+        CleanInputCom();
+        WaitMicroseconds(std::min(staleUntil_ - host_.MicroClock(), 10'000.0));
+    }
+    CleanInputCom();
+    staleFrame_.clear();
+}
+
+void ClsComm::LoseDevice() {
+    deviceLost_ = true;
+    InBuffer.clear();
+    WDogPresente = true;
+    ++NumWDogSend;
+    TimeCom_RSet();
+    ComState = kComLost;
+}
+
 bool ClsComm::SendMsg(const std::string& msg) {
     const double deadline = host_.MicroClock() + 500'000;
     while (ComState != kComIdle) {
@@ -96,13 +134,21 @@ bool ClsComm::SendMsg(const std::string& msg) {
     ComState = kComSending;
     OutBuffer = msg;
     const std::string frame = msg;  // a tick inside the waits may touch OutBuffer
+    if (NumReSendState == 0) unansweredCopy_ = false;  // a new exchange
+    DrainStaleAnswers(frame);
 
     enum { kSent, kCollision, kWriteError } outcome = kSent;
     const bool usb = UsbMedium();
+    bool gone = false;
     for (std::size_t i = 0; i < frame.size(); ++i) {
         long waiting = 0;
         const bool queued = PortBytesWaiting(waiting);
         if (!queued) LogPortFailure(usb ? "FT_GetQueueStatus Send" : "ClearCommError Send");
+        if (!queued && PortGone()) {
+            gone = true;
+            outcome = kWriteError;
+            break;
+        }
         // The cable's chip may echo or answer while the last byte leaves: only bytes waiting
         // before the other bytes mean the ECU is talking.
         const bool check = !usb || i + 1 < frame.size();
@@ -114,6 +160,11 @@ bool ClsComm::SendMsg(const std::string& msg) {
         }
         const bool written = PortWrite(static_cast<std::uint8_t>(frame[i]));
         if (!written) LogPortFailure(usb ? "FT_Write Send" : "WriteFile Send");
+        if (!written && PortGone()) {
+            gone = true;
+            outcome = kWriteError;
+            break;
+        }
         WaitMicroseconds(AttesaByteTx_usec);
         if (!written) {
             outcome = kWriteError;
@@ -122,9 +173,19 @@ bool ClsComm::SendMsg(const std::string& msg) {
     }
 
     switch (outcome) {
-        case kSent: ScriviLogRxTx("T ", HexMsg(frame)); break;
+        case kSent:
+            ScriviLogRxTx("T ", HexMsg(frame));
+            if (frame.size() > 3) ++sentCounts_[static_cast<std::uint8_t>(frame[3])];
+            break;
         case kCollision: ScriviLogRxTx("D ", HexMsg(frame)); break;
         case kWriteError: ScriviLogRxTx("H ", std::to_string(lastError_) + HexMsg(frame)); break;
+    }
+    lastSendUs_ = host_.MicroClock();
+    if (gone) {
+        // Resending into a device that is gone only delays finding the ECU again: the
+        // link is lost now and the cycle reopens the port until the device is back.
+        LoseDevice();
+        return true;
     }
     // Also after a collision or a write error: the answer window handles the lost request.
     idleDeadline_ = host_.MicroClock() + Idle_usec;
@@ -148,6 +209,7 @@ bool ClsComm::ReciveMsg() {
         ScriviLogRxTx("R ", HexMsg(InBuffer));
     }
     if (!ok) ScriviLogRxTx("H ", std::to_string(lastError_) + " " + HexMsg(InBuffer));
+    if (!ok && PortGone()) LoseDevice();
     return true;
 }
 
@@ -173,6 +235,12 @@ void ClsComm::VerificaRisposta() {
     } else {
         switch (EsitoMsg(InBuffer)) {
             case kStatusDone:
+                if (unansweredCopy_) {
+                    // This answer may be an earlier copy's: the last copy's may still come.
+                    staleFrame_ = OutBuffer;
+                    staleUntil_ = lastSendUs_ + LateAnswerLimitUs();
+                    unansweredCopy_ = false;
+                }
                 LastAnswer = InBuffer.substr(0, static_cast<std::size_t>(static_cast<std::uint8_t>(InBuffer[2])) + 2);
                 ElaboraRisposta();
                 WDogPresente = false;
@@ -198,6 +266,7 @@ bool ClsComm::ReinviaMsg(const std::string& msg) {
     OutBuffer.clear();
     ++NumReSendState;
     if (NumReSendState > NumReSend) return false;
+    ++resendsMade_;
     ComState = kComIdle;
     SendMsg(request);
     return true;

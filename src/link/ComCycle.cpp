@@ -147,6 +147,7 @@ void ComCycle::StepWaiting() {
         }
         return;
     }
+    comm_.NoteUnanswered();
     if (comm_.ReinviaMsg(comm_.OutBuffer)) return;
     if (SearchRunning()) {
         // Past 9 the next failed open wraps the position to USB.

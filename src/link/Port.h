@@ -36,6 +36,9 @@ public:
 
     virtual long LastError() const = 0;
     virtual long LastStatus() const = 0;
+    // After a failing call: its error means the device itself is gone (a USB adapter
+    // unplugged, a terminal whose other side hung up), so resending cannot help.
+    virtual bool DeviceGone() const { return false; }
 };
 
 class PortProvider {

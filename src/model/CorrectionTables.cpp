@@ -147,9 +147,9 @@ bool WriteCorTable(ClsComm& comm, const TimeTable& table, double kTimeInjMs) {
     return true;
 }
 
-bool ReadCorTable(ClsComm& comm, TimeTable& corTableEcu, double kTimeInjMs) {
-    if (!UsableScale(kTimeInjMs)) return false;
-    TimeTable read = corTableEcu;
+namespace {
+
+bool ReadChunks(ClsComm& comm, TimeTable& read, double kTimeInjMs) {
     for (int chunk = 0; chunk < kTimeTableSize / kCorTableChunk; ++chunk) {
         // Answers nobody took out would be read as this chunk's.
         while (!comm.EstraiRisposta().empty()) {
@@ -163,7 +163,33 @@ bool ReadCorTable(ClsComm& comm, TimeTable& corTableEcu, double kTimeInjMs) {
             read[static_cast<std::size_t>(index)] = FromWire(index, raw, kTimeInjMs);
         }
     }
+    return true;
+}
+
+}  // namespace
+
+bool ReadCorTable(ClsComm& comm, TimeTable& corTableEcu, double kTimeInjMs) {
+    if (!UsableScale(kTimeInjMs)) return false;
+    TimeTable read = corTableEcu;
+    const std::uint64_t resends = comm.ResendsMade();
+    if (!ReadChunks(comm, read, kTimeInjMs)) return false;
+    if (comm.ResendsMade() != resends) {
+        // A request went unanswered or was answered wrongly on the way: chunk answers carry
+        // no index, so the table counts only when a second read gives the same entries.
+        TimeTable again = read;
+        if (!ReadChunks(comm, again, kTimeInjMs) || again != read) return false;
+    }
     corTableEcu = read;
+    return true;
+}
+
+bool SameTableOnWire(const TimeTable& a, const TimeTable& b, double kTimeInjMs) {
+    if (!UsableScale(kTimeInjMs)) return false;
+    for (int i = 0; i < kTimeTableSize; ++i) {
+        const double x = WireCount(i, a[static_cast<std::size_t>(i)], kTimeInjMs);
+        const double y = WireCount(i, b[static_cast<std::size_t>(i)], kTimeInjMs);
+        if (HexSigned16(x) != HexSigned16(y)) return false;
+    }
     return true;
 }
 

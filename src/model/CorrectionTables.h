@@ -39,8 +39,12 @@ void TableToModel(const TimeTable& table, ModelRecord& model);
 // link reports its watchdog fault.
 bool WriteCorTable(ClsComm& comm, const TimeTable& table, double kTimeInjMs);
 // Reads the four chunks (CMD_READ_TBL_COR) and converts them back; corTableEcu is replaced
-// only when all four arrived whole.
+// only when all four arrived whole. When any request of the read had to be resent, an
+// answer may have been taken for another chunk's: the table is read a second time and
+// counts only when both reads agree.
 bool ReadCorTable(ClsComm& comm, TimeTable& corTableEcu, double kTimeInjMs);
+// The two tables go on the wire as the same counts.
+bool SameTableOnWire(const TimeTable& a, const TimeTable& b, double kTimeInjMs);
 // The whole transfer: three write attempts, three read attempts, restore on failure, export in service mode.
 bool SendCorrectionTable(ClsComm& comm, TimeTable& corTable, TimeTable& corTableEcu, double kTimeInjMs,
                          const std::string& serviceExportPath /* empty: no export */);

@@ -33,7 +33,7 @@ bool ReadBlock(int block, ClsComm& comm) {
 }
 
 bool SaveToFlash(ClsComm& comm) {
-    comm.AttesaGlobale_usec *= comm.MolAttesaGlobale;
+    comm.AttesaGlobale_usec = comm.LongCommandWaitUs();
     const bool ok = comm.SendMsgWait(FrameSaveFlash());
     comm.AttesaGlobale_usec_Default();
     return ok;

@@ -15,7 +15,7 @@ bool WriteBlock(ParameterImage& image, int block, ClsComm& comm);
 // Read block 1, 2, 3 or 5, or 6 (the production-test memo), with an empty request; the
 // answer is decoded by the dispatch. Any other number sends nothing and gives false.
 bool ReadBlock(int block, ClsComm& comm);
-// CMD_SAVE_FLASH with the answer wait raised by the link's multiplier for the command.
+// CMD_SAVE_FLASH with the answer wait raised for the command (LongCommandWaitUs).
 bool SaveToFlash(ClsComm& comm);
 // Slave when SlaveState is 0, run when it is 1; any other state sends nothing (false).
 bool SendEcuState(const ParameterImage& image, ClsComm& comm);

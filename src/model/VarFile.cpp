@@ -5,9 +5,12 @@
 #include <vector>
 
 #include "link/ClsComm.h"
+#include "link/Commands.h"
+#include "link/ModComm.h"
 #include "model/CorrectionTables.h"
 #include "model/EcuRequests.h"
 #include "util/FileIo.h"
+#include "util/HexText.h"
 #include "util/Numbers.h"
 
 namespace gw {
@@ -94,14 +97,122 @@ bool SaveVarFile(ParameterImage& image, const std::string& path, const std::stri
     return SaveFileAtomic(path, VarFileText(image, appTitle, dateTime), error);
 }
 
-bool LoadVarFile(ParameterImage& image, const std::string& path) {
+namespace {
+
+constexpr const char* kLoadTitle = "Configuration";
+constexpr double kRestorePollUs = 100'000;
+
+// One item of a load: a parameter block or the correction table, with what the ECU had
+// (its own data, read before) and what the file gives.
+struct LoadItem {
+    int block;             // 2, 3, 5; 0 = the correction table
+    std::string ownHex;    // the ECU's data before the load
+    std::string fileHex;   // the data written from the file
+    TimeTable ownTable{}, fileTable{};
+    VarLoadReport::Held held = VarLoadReport::Held::Own;
+};
+
+std::string ItemName(int block) { return block == 0 ? "correction table" : "block " + std::to_string(block); }
+
+std::uint8_t WriteCommand(int block) { return block == 2 ? CMD_WRT_MEM2 : block == 3 ? CMD_WRT_MEM3 : CMD_WRT_MEM5; }
+
+// Reads a block's data as the ECU sends it, without decoding it into the image (the image
+// keeps what the user sees until the load decides).
+bool ReadOwn(ClsComm& comm, int block, std::string& hex) {
+    AnswerSink* sink = comm.Sink();
+    comm.SetAnswerSink(nullptr);
+    const bool ok = ReadBlock(block, comm) && !comm.WDogPresente;
+    comm.SetAnswerSink(sink);
+    if (ok) hex = BytesToHex(DatiMsg(comm.LastAnswer));
+    return ok;
+}
+
+bool WriteItem(ClsComm& comm, const LoadItem& it, bool own, double k) {
+    if (it.block == 0) return WriteCorTable(comm, own ? it.ownTable : it.fileTable, k);
+    return comm.SendMsgWait(RequestMsg(WriteCommand(it.block), HexToBytes(own ? it.ownHex : it.fileHex))) &&
+           !comm.WDogPresente;
+}
+
+// Block 2 bytes the ECU keeps for itself (fuel, state, the running counters) are not
+// compared: only the enables and flags the file sets.
+bool SameBlock(int block, const std::string& a, const std::string& b) {
+    if (block != 2) return a == b;
+    return a.size() >= 28 && b.size() >= 28 && a.compare(22, 6, b, 22, 6) == 0;
+}
+
+bool LinkAnswers(ClsComm& comm) { return comm.ComState == kComIdle && !comm.WDogPresente && comm.IsOpen(); }
+
+std::string Join(const std::vector<std::string>& names) {
+    std::string out;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) out += i + 1 == names.size() ? " and " : ", ";
+        out += names[i];
+    }
+    return out;
+}
+
+std::string FailureMessage(const std::vector<LoadItem>& items) {
+    std::vector<std::string> fromFile, unknown;
+    for (const auto& it : items) {
+        if (it.held == VarLoadReport::Held::FromFile) fromFile.push_back(ItemName(it.block));
+        if (it.held == VarLoadReport::Held::Unknown) unknown.push_back(ItemName(it.block));
+    }
+    if (fromFile.empty() && unknown.empty())
+        return "The configuration was not accepted; the ECU keeps what it had.";
+    std::string m = "The configuration was written only in part.";
+    if (!fromFile.empty()) m += " The ECU now holds from the file: " + Join(fromFile) + ".";
+    if (!unknown.empty())
+        m += " It may hold from the file (the write was not confirmed): " + Join(unknown) + ".";
+    m += " Everything else is the ECU's own. Load the configuration again.";
+    return m;
+}
+
+}  // namespace
+
+bool LoadVarFile(ParameterImage& image, const std::string& path, VarLoadReport* report, double restoreWithinUs) {
     ClsComm& comm = image.Comm();
+    Host& host = comm.host();
     const std::optional<std::string> text = ReadWholeFile(path, kMaxVarFileBytes);
     if (!text) return false;
+    const bool online = comm.ComState != kComOffLine;
+    const double k = image.Scale().K_Time_Inj_ms;
+    VarLoadReport local;
+    VarLoadReport& rep = report ? *report : local;
+    rep = VarLoadReport{};
+    auto finish = [&](bool ok) {
+        if (!report && !rep.message.empty())
+            host.MessageBox(rep.message, kLoadTitle, ok ? MsgIcon::Information : MsgIcon::Critical, MsgButtons::Ok);
+        return ok;
+    };
+
+    // What the ECU holds now: what a failed load puts back.
+    std::vector<LoadItem> items;
+    if (online) {
+        const bool five = image.EcuHasBlock5();
+        for (int block : {2, 3, 5}) {
+            if (block == 5 && !five) continue;
+            LoadItem it;
+            it.block = block;
+            if (!ReadOwn(comm, block, it.ownHex)) {
+                rep.message = "The ECU did not answer the reads; nothing was written.";
+                return finish(false);
+            }
+            items.push_back(it);
+        }
+        LoadItem table;
+        table.block = 0;
+        table.ownTable = image.CorTableEcu;
+        if (!ReadCorTable(comm, table.ownTable, k)) {
+            rep.message = "The ECU did not answer the reads; nothing was written.";
+            return finish(false);
+        }
+        items.push_back(table);
+        rep.readBefore = true;
+    }
 
     const Snapshot saved{image.Block2, image.Block3, image.Block5, image.CorTable, image.AdtTable, image.K_Rpm};
     const bool isDefault = IsDefaultConfiguration(path, comm.AppFolder());
-    const NumberLocale& locale = comm.host().Locale();
+    const NumberLocale& locale = host.Locale();
 
     TimeTable* table = nullptr;  // the table section being read
     std::size_t entry = 0;
@@ -138,36 +249,83 @@ bool LoadVarFile(ParameterImage& image, const std::string& path) {
     image.Block2.Mode2 = saved.b2.Mode2;
     image.Block2.SlaveState = saved.b2.SlaveState;
 
-    if (comm.ComState == kComOffLine) return true;
+    if (!online) return true;
 
-    image.Block2Pending = image.Block2;
-    if (!WriteBlock(image, 2, comm)) {
-        image.Block2 = saved.b2;
-        RestoreBlock3(image, saved);
-        image.Block5 = saved.b5;
-        RestoreTables(image, saved);
-        return false;
-    }
-    image.Block3Pending = image.Block3;
-    if (!WriteBlock(image, 3, comm)) {
-        RestoreBlock3(image, saved);
-        image.Block5 = saved.b5;
-        RestoreTables(image, saved);
-        return false;
-    }
-    if (image.EcuHasBlock5()) {
-        image.Block5Pending = image.Block5;
-        if (!WriteBlock(image, 5, comm)) {
-            image.Block5 = saved.b5;
-            RestoreTables(image, saved);
-            return false;
+    // The file's data, as the block writes send it (pending records merged).
+    for (auto& it : items) {
+        switch (it.block) {
+            case 2: image.Block2Pending = image.Block2; it.fileHex = image.EncodeBlock2(); break;
+            case 3: image.Block3Pending = image.Block3; it.fileHex = image.EncodeBlock3(); break;
+            case 5: image.Block5Pending = image.Block5; it.fileHex = image.EncodeBlock5(); break;
+            default: it.fileTable = image.CorTable; break;
         }
     }
-    if (!WriteCorTable(comm, image.CorTable, image.Scale().K_Time_Inj_ms)) {
-        RestoreTables(image, saved);
-        return false;
+
+    std::size_t failed = items.size();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        items[i].held = VarLoadReport::Held::Unknown;
+        if (!WriteItem(comm, items[i], false, k)) {
+            failed = i;
+            break;
+        }
+        items[i].held = VarLoadReport::Held::FromFile;
     }
-    return true;
+
+    if (failed == items.size()) {
+        // Read back: the ECU must hold what it acknowledged (a restart loses it).
+        std::vector<std::string> lost;
+        for (auto& it : items) {
+            bool same = false;
+            if (it.block == 0) {
+                TimeTable back = it.fileTable;
+                same = ReadCorTable(comm, back, k) && SameTableOnWire(back, it.fileTable, k);
+            } else {
+                std::string back;
+                same = ReadOwn(comm, it.block, back) && SameBlock(it.block, back, it.fileHex);
+            }
+            if (!same) {
+                it.held = VarLoadReport::Held::Unknown;
+                lost.push_back(ItemName(it.block));
+            }
+        }
+        for (const auto& it : items) rep.items.push_back({ItemName(it.block), it.held});
+        if (lost.empty()) {
+            rep.verified = true;
+            return finish(true);
+        }
+        rep.message = "The configuration was written, but reading it back the ECU does not hold the file's " +
+                      Join(lost) + " (the ECU may have restarted). Load the configuration again.";
+        return finish(false);
+    }
+
+    // Put the ECU's own items back, the failing one too, as soon as the link answers.
+    const double deadline = host.MicroClock() + restoreWithinUs;
+    for (std::size_t i = 0; i <= failed; ++i) {
+        LoadItem& it = items[i];
+        while (true) {
+            if (LinkAnswers(comm) && WriteItem(comm, it, true, k)) {
+                it.held = VarLoadReport::Held::Own;
+                break;
+            }
+            if (host.MicroClock() >= deadline) break;
+            host.RunEventsUntil(std::min(deadline, host.MicroClock() + kRestorePollUs));
+        }
+        if (it.held != VarLoadReport::Held::Own) break;
+    }
+
+    // The image follows the ECU: its own items back, the file's where it holds them.
+    for (const auto& it : items) {
+        if (it.held == VarLoadReport::Held::FromFile) continue;
+        switch (it.block) {
+            case 2: image.Block2 = saved.b2; break;
+            case 3: RestoreBlock3(image, saved); break;
+            case 5: image.Block5 = saved.b5; break;
+            default: RestoreTables(image, saved); break;
+        }
+    }
+    for (const auto& it : items) rep.items.push_back({ItemName(it.block), it.held});
+    rep.message = FailureMessage(items);
+    return finish(false);
 }
 
 bool LoadBlock5Line(ParameterImage& image, const std::string& path) {

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "model/ParameterImage.h"
 
@@ -29,12 +30,34 @@ inline constexpr const char* kCorTableNotReadText =
 bool SaveVarFile(ParameterImage& image, const std::string& path, const std::string& appTitle,
                  const std::string& dateTime, std::string* error = nullptr);
 
+// How long a failed load keeps trying to put the ECU's own blocks back.
+inline constexpr double kVarRestoreWithinUs = 30'000'000;
+
+// What a load did to the ECU, for the message the user gets.
+struct VarLoadReport {
+    enum class Held { Own, FromFile, Unknown };  // what the ECU holds of an item now
+    struct Item {
+        std::string name;  // "block 2", "block 3", "block 5", "correction table"
+        Held held = Held::Own;
+    };
+    std::vector<Item> items;
+    bool readBefore = false;    // the ECU's own blocks were read before writing
+    bool verified = false;      // every item was read back and the ECU holds the file's
+    std::string message;        // empty when all went well
+};
+
 // Reads the file into the image and writes blocks 2, 3, 5 (firmware 133 and later) and the
 // correction table to the ECU. Mode, Mode2 and SlaveState are never taken from the file.
 // Off-line nothing is sent and the file's values stay in the image (true). A missing,
-// unreadable or oversized file changes nothing (false). A failed write restores the blocks
-// (and tables) not yet accepted by the ECU and gives false.
-bool LoadVarFile(ParameterImage& image, const std::string& path);
+// unreadable or oversized file changes nothing (false).
+// On-line, the ECU's own blocks and table are read first (a failed read writes nothing).
+// When a write fails, the ECU's own items written so far (the failing one included: its
+// answer may be what was lost) are put back as soon as the link answers again, within
+// restoreWithinUs; what cannot be put back is named in the message. After the writes all
+// items are read back and compared: an ECU that lost them (a restart) fails the load.
+// Without a report the message is shown in a message box; with one it is left to the caller.
+bool LoadVarFile(ParameterImage& image, const std::string& path, VarLoadReport* report = nullptr,
+                 double restoreWithinUs = kVarRestoreWithinUs);
 
 // Decodes the first non-empty line of the file (its first two characters dropped) as block
 // 5; a missing file shows the "SYSTEM ERROR" message box. Sends nothing.

@@ -44,10 +44,11 @@ void SimEcu::OnFrame(double atUs) {
     if (action.lose) {
         responder_.NoteLost(frame);
         if (action.pullCable) {
-            faults_.PullCable(atUs, action.plugAfterUs);
+            faults_.PullCable(atUs, action.plugAfterUs, action.deviceGone);
             out_.clear();
         }
         if (action.reset) Reset(atUs);
+        if (action.stall) deafUntilUs_ = action.delayUs > 0 ? atUs + action.delayUs : Never;
         return;
     }
     auto answer = action.status >= 0

@@ -27,6 +27,8 @@ constexpr KindName kKinds[] = {
     {"extra-bytes", "extra bytes", Fault::ExtraBytes},
     {"cable-pulled", "cable pulled", Fault::CablePulled},
     {"reset", "ecu reset", Fault::Reset},
+    {"device-gone", "usb unplugged", Fault::DeviceGone},
+    {"stall", "ecu stalls", Fault::Stall},
 };
 
 std::string Lower(std::string s) {
@@ -221,12 +223,13 @@ std::string SimFaults::Help() {
            "  \"no answer to eco\", \"status 255 on block 3 writes\", \"status 254 on erase\",\n"
            "  \"cable pulled after zone 40\", \"cable pulled after 10 requests for 2000 ms\",\n"
            "  \"wrong checksum on block 2 reads\", \"late answer 500 ms on CMD_READ_MEM1\",\n"
-           "  \"ecu reset after block 3 writes 1\", \"truncated frame on eco\"\n"
+           "  \"ecu reset after block 3 writes 1\", \"truncated frame on eco\",\n"
+           "  \"usb unplugged after 10 requests for 5000 ms\", \"ecu stalls after 3 requests for 20000 ms\"\n"
            "or compact: KIND[:cmd=NAME|CODE,count=N,after=N,value=N,ms=N]\n"
            "  KIND: no-answer delay drop-byte corrupt-byte wrong-checksum wrong-command\n"
-           "        status truncate extra-bytes cable-pulled reset\n"
-           "  count=0 acts on every matching request; ms is the delay or the time until\n"
-           "  the cable is plugged back.\n";
+           "        status truncate extra-bytes cable-pulled reset device-gone stall\n"
+           "  count=0 acts on every matching request; ms is the delay, the time until\n"
+           "  the cable or adapter is plugged back, or how long the ECU stalls.\n";
 }
 
 FaultAction SimFaults::OnRequest(std::uint8_t command) {
@@ -247,6 +250,17 @@ FaultAction SimFaults::OnRequest(std::uint8_t command) {
             case Fault::Reset:
                 a.lose = true;
                 a.reset = true;
+                break;
+            case Fault::DeviceGone:
+                a.lose = true;
+                a.pullCable = true;
+                a.deviceGone = true;
+                a.plugAfterUs = r.options.delayUs;
+                break;
+            case Fault::Stall:
+                a.lose = true;
+                a.stall = true;
+                a.delayUs = r.options.delayUs;
                 break;
             case Fault::Status: a.status = r.options.value >= 0 ? (r.options.value & 0xFF) : 255; break;
             case Fault::Delay: a.delayUs += r.options.delayUs; break;
@@ -286,7 +300,8 @@ void SimFaults::Spoil(const FaultAction& action, SimBytes& f) {
     }
 }
 
-void SimFaults::PullCable(double atUs, double plugAfterUs) {
+void SimFaults::PullCable(double atUs, double plugAfterUs, bool deviceGone) {
+    deviceGone_ = deviceGone;
     pulledAt_ = atUs;
     plugAt_ = plugAfterUs > 0 ? atUs + plugAfterUs : kNever;
 }

@@ -28,6 +28,9 @@ enum class Fault {
     ExtraBytes,     // `value` bytes (default 3) of noise follow the answer
     CablePulled,    // the cable comes off: requests and answers vanish, Open fails
     Reset,          // the ECU restarts: unsaved parameters lost, deaf while it boots
+    DeviceGone,     // the USB adapter is unplugged: as a pulled cable, and every call on the
+                    // open port fails with the device gone (EIO) until it is plugged back
+    Stall,          // the ECU hangs: nothing is answered for delayUs (0 = until reset)
 };
 
 struct FaultOptions {
@@ -52,6 +55,8 @@ struct FaultAction {
     bool pullCable = false;
     double plugAfterUs = 0;   // 0: stays pulled
     bool reset = false;
+    bool deviceGone = false;
+    bool stall = false;
     double delayUs = 0;
     std::vector<FaultRule> spoil;  // rules that change the answer bytes
 };
@@ -72,14 +77,17 @@ public:
     static void Spoil(const FaultAction& action, SimBytes& answer);
 
     // The cable: pulled from a moment, until a moment (infinity = not plugged back).
-    void PullCable(double atUs, double plugAfterUs = 0);
+    // deviceGone: the adapter itself went with it (the port's calls fail).
+    void PullCable(double atUs, double plugAfterUs = 0, bool deviceGone = false);
     void PlugCable() { pulledAt_ = kNever; }
     bool CableConnectedAt(double us) const { return !(us >= pulledAt_ && us < plugAt_); }
+    bool DeviceGoneAt(double us) const { return deviceGone_ && !CableConnectedAt(us); }
 
 private:
     static constexpr double kNever = std::numeric_limits<double>::infinity();
     std::vector<FaultRule> rules_;
     double pulledAt_ = kNever, plugAt_ = kNever;
+    bool deviceGone_ = false;
 };
 
 }  // namespace gw

@@ -27,10 +27,16 @@ bool SimulatedEcuPort::Fail(long error) {
     return false;
 }
 
+bool SimulatedEcuPort::Dead() {
+    if (ecu_->Faults().DeviceGoneAt(host_.MicroClock())) dead_ = true;
+    return dead_;
+}
+
 bool SimulatedEcuPort::Open() {
     Pump();
     if (!ecu_->Faults().CableConnectedAt(host_.MicroClock())) return Fail(ENODEV);
     open_ = true;
+    dead_ = false;
     rx_.clear();
     lastError_ = 0;
     return true;
@@ -45,6 +51,7 @@ void SimulatedEcuPort::Close() {
 bool SimulatedEcuPort::BytesWaiting(long& count) {
     count = 0;
     if (!open_) return Fail(EBADF);
+    if (Dead()) return Fail(EIO);
     Pump();
     count = static_cast<long>(rx_.size());
     return true;
@@ -52,6 +59,7 @@ bool SimulatedEcuPort::BytesWaiting(long& count) {
 
 bool SimulatedEcuPort::Read(std::size_t n, std::string& out) {
     if (!open_) return Fail(EBADF);
+    if (Dead()) return Fail(EIO);
     Pump();
     for (std::size_t i = 0; i < n && !rx_.empty(); ++i) {
         out += static_cast<char>(rx_.front());
@@ -62,6 +70,7 @@ bool SimulatedEcuPort::Read(std::size_t n, std::string& out) {
 
 bool SimulatedEcuPort::WriteByte(std::uint8_t byte) {
     if (!open_) return Fail(EBADF);
+    if (Dead()) return Fail(EIO);
     Pump();
     const double arrival = std::max(host_.MicroClock(), lineFreeUs_) + SimEcu::ByteUs;
     lineFreeUs_ = arrival;
@@ -71,6 +80,7 @@ bool SimulatedEcuPort::WriteByte(std::uint8_t byte) {
 
 bool SimulatedEcuPort::PurgeReceive() {
     if (!open_) return Fail(EBADF);
+    if (Dead()) return Fail(EIO);
     Pump();
     rx_.clear();
     return true;

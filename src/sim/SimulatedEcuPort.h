@@ -6,6 +6,7 @@
 // closed and reopened port talks to the same ECU.
 #pragma once
 
+#include <cerrno>
 #include <deque>
 #include <memory>
 
@@ -34,6 +35,9 @@ public:
     bool PurgeTransmit() override { return open_; }
     long LastError() const override { return lastError_; }
     long LastStatus() const override { return 0; }
+    // An unplugged adapter (the device-gone fault): every call failed with EIO, and the
+    // port stays dead until it is closed and opened again.
+    bool DeviceGone() const override { return lastError_ == EIO || lastError_ == ENODEV; }
 
     // When the next answer byte becomes readable (for hosts that wait on it).
     double NextArrivalUs() { Pump(); return ecu_->NextDueUs(); }
@@ -41,6 +45,7 @@ public:
 private:
     void Pump();
     bool Fail(long error);
+    bool Dead();  // the adapter went away while the port was open
 
     struct InByte {
         std::uint8_t b;
@@ -49,6 +54,7 @@ private:
     Host& host_;
     std::shared_ptr<SimEcu> ecu_;
     bool open_ = false;
+    bool dead_ = false;
     long lastError_ = 0;
     double lineFreeUs_ = 0;
     std::deque<InByte> toEcu_;

@@ -132,8 +132,8 @@ TEST(Upgrade, AnOlderEcuIsFlashedAndKeepsItsConfiguration) {
         ASSERT_EQ(m.flash[static_cast<std::size_t>(off)], rig.check.Image.TableFlash[static_cast<std::size_t>(off)]);
     // ... written zone by zone, erased zones left out.
     EXPECT_EQ(rig.Count(CMD_WRT_FLASH_ZONE), rig.NonBlankZones());
-    EXPECT_EQ(rig.up.zonesSent, rig.NonBlankZones());
-    EXPECT_EQ(rig.up.zonesSent + rig.up.zonesSkipped, 4096);
+    EXPECT_EQ(rig.up.zonesWritten, rig.NonBlankZones());
+    EXPECT_EQ(rig.up.zonesWritten + rig.up.zonesSkipped, 4096);
     EXPECT_EQ(rig.Count(CMD_ERASE_FLASH), 1);
     EXPECT_EQ(rig.Count(CMD_WRT_FLASH_END), 1);
 
@@ -213,7 +213,7 @@ TEST(Upgrade, AnImageOfErasedZonesSendsNoZoneButEndsTheWrite) {
     rig.DefaultWindow();
     EXPECT_EQ(rig.Count(CMD_ERASE_FLASH), 1);
     EXPECT_EQ(rig.Count(CMD_WRT_FLASH_ZONE), 0);
-    EXPECT_EQ(rig.up.zonesSent, 0);
+    EXPECT_EQ(rig.up.zonesWritten, 0);
     EXPECT_EQ(rig.Count(CMD_WRT_FLASH_END), 1);
 }
 
@@ -367,4 +367,140 @@ TEST(Upgrade, EscAsksOnceAndTheWindowBlinks) {
     rig.up.CmdEsc_Click();
     EXPECT_TRUE(rig.up.closed);
     EXPECT_FALSE(rig.requestsEnabled);
+}
+
+// ---- interrupted upgrades ----
+
+namespace {
+
+bool IdentityErased(SimEcu& ecu) {
+    const SimBytes r = ecu.Memory().IdentityRecord();
+    return std::all_of(r.begin(), r.begin() + 6, [](std::uint8_t b) { return b == 0xFF; });
+}
+
+std::vector<std::string> RecoveryFilesIn(const TempDir& dir) {
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(dir.File("BIN")))
+        if (e.path().filename().string().rfind("Recovery_", 0) == 0) out.push_back(e.path().string());
+    return out;
+}
+
+}  // namespace
+
+TEST(UpgradeInterrupted, ASkippedZoneFailsTheRunAndLeavesTheIdentityErased) {
+    // The cable out for 50 s during the zone writes, every question answered Yes.
+    UpgradeRig rig(Ecu("0139"));
+    rig.ecu->Faults().Add(Fault::CablePulled, {CMD_WRT_FLASH_ZONE, 1, 40, -1, 50'000'000});
+    for (int i = 0; i < 200; ++i) rig.host.QueueAnswer(MsgAnswer::Yes);
+    ASSERT_TRUE(rig.Connect());
+    EXPECT_EQ(rig.Verify(), FirmwareVerdict::Upgraded);
+
+    EXPECT_TRUE(rig.up.incomplete);
+    EXPECT_GE(rig.up.zonesFailed, 2);  // the skipped zones and the identity zone
+    EXPECT_EQ(rig.up.zonesWritten + rig.up.zonesFailed, rig.NonBlankZones());
+    EXPECT_EQ(rig.up.zonesWritten, rig.Count(CMD_WRT_FLASH_ZONE) - 1);  // the lost one is not counted
+    EXPECT_NE(rig.up.step, FirmwareUpgrade::kFinished);
+    EXPECT_EQ(rig.up.LblBackBar, kPhaseIncomplete);
+    EXPECT_EQ(rig.up.LblMsg, "U-ERROR");
+    EXPECT_FALSE(rig.up.nextVisible);
+    EXPECT_TRUE(rig.up.escVisible);
+    EXPECT_FALSE(rig.requestsEnabled);
+    // Zones after the gap went in, but the identity did not, nor the write end: the ECU
+    // reads as erased and is offered the upgrade again.
+    EXPECT_GT(rig.up.zonesWritten, 40);
+    EXPECT_TRUE(IdentityErased(*rig.ecu));
+    EXPECT_EQ(rig.Count(CMD_WRT_FLASH_END), 0);
+    EXPECT_EQ(rig.Count(CMD_WRT_MEM2), 0);
+    EXPECT_EQ(RecoveryFilesIn(rig.dir).size(), 1u);
+}
+
+TEST(UpgradeInterrupted, TheIdentityZoneIsWrittenLast) {
+    UpgradeRig rig(Ecu("0139"));
+    ASSERT_TRUE(rig.Connect());
+    ASSERT_TRUE(rig.check.LeggiIdentita());
+    // The ECU restarts (leaving the flash write) right after the next-to-last zone: only
+    // the identity zone is missing, so the ECU must read as erased.
+    rig.ecu->Faults().Add(Fault::Reset, {CMD_WRT_FLASH_ZONE, 1, rig.NonBlankZones() - 1});
+    rig.host.QueueAnswer(MsgAnswer::No);
+    rig.up.Form_Load();
+    rig.up.CmdUpdate_Click();
+    rig.up.CmdUpdate_Click();
+    EXPECT_TRUE(rig.up.incomplete);
+    EXPECT_EQ(rig.up.zonesWritten, rig.NonBlankZones() - 1);
+    EXPECT_TRUE(IdentityErased(*rig.ecu));
+    EXPECT_EQ(rig.Count(CMD_WRT_FLASH_END), 0);
+    EXPECT_FALSE(rig.requestsEnabled);
+}
+
+TEST(UpgradeInterrupted, ARepeatedUpgradeRestoresTheConfigurationSavedBeforeTheErase) {
+    auto ecu = std::make_shared<SimEcu>(Ecu("0139"));
+    Install(*ecu);
+    const SimMemory before = ecu->Memory();
+    ecu->Faults().AddByName("cable pulled after zone 40");
+    double endUs = 0;
+    std::string kept, keptName;
+    {
+        UpgradeRig rig(ecu, 0);
+        ASSERT_TRUE(rig.Connect());
+        rig.host.QueueAnswer(MsgAnswer::No);  // give up at the first lost zone
+        EXPECT_EQ(rig.Verify(), FirmwareVerdict::Upgraded);
+        EXPECT_TRUE(rig.up.incomplete);
+        EXPECT_FALSE(rig.requestsEnabled);
+        ASSERT_EQ(RecoveryFilesIn(rig.dir).size(), 1u);
+        // Named after the ECU's test memo.
+        EXPECT_NE(RecoveryFilesIn(rig.dir)[0].find("_2107200900065432"), std::string::npos);
+        endUs = rig.host.MicroClock();
+        // The next run of the program uses the same application folder.
+        keptName = std::filesystem::path(RecoveryFilesIn(rig.dir)[0]).filename().string();
+        kept = FirmwareSimRig::ReadAll(RecoveryFilesIn(rig.dir)[0]);
+    }
+    ecu->Faults().Clear();
+    ecu->Faults().PlugCable();
+    ecu->Reset(endUs);  // switched off and on: erased firmware, factory parameters
+    ASSERT_TRUE(IdentityErased(*ecu));
+    ecu->Responder().ResetCounts();
+    UpgradeRig again(ecu, endUs + 1'000'000);
+    again.dir.Write("BIN/" + keptName, kept);
+    ASSERT_TRUE(again.Connect());
+    EXPECT_EQ(again.Verify(), FirmwareVerdict::Upgraded);
+    ASSERT_EQ(again.up.step, FirmwareUpgrade::kFinished) << again.up.LblBackBar << " " << again.up.LblMsg;
+    EXPECT_TRUE(again.requestsEnabled);
+    EXPECT_TRUE(again.up.restoredFromRecovery);
+    // Said so, and the erased ECU was not read for the configuration.
+    ASSERT_FALSE(again.host.Messages().empty());
+    EXPECT_NE(again.host.Messages()[0].text.find("interrupted upgrade"), std::string::npos);
+    EXPECT_EQ(again.Count(CMD_READ_MEM5), 0);
+    EXPECT_EQ(again.Count(CMD_READ_TBL_COR), 0);
+    // Everything the ECU had before the first run, block 5 included.
+    const SimMemory& m = ecu->Memory();
+    EXPECT_EQ(m.block2[11], before.block2[11]);
+    EXPECT_EQ(m.block3, before.block3);
+    EXPECT_EQ(m.block5, before.block5);
+    EXPECT_EQ(m.corTable, before.corTable);
+    EXPECT_EQ(m.testDate, before.testDate);
+    EXPECT_TRUE(RecoveryFilesIn(again.dir).empty());  // removed after the completed restore
+}
+
+TEST(UpgradeInterrupted, ALostAnswerToProgrammingModeOrEraseIsResentWithinThirtySeconds) {
+    // The same upgrade with and without one lost answer to each of the two requests.
+    auto run = [](bool lose) {
+        UpgradeRig rig(Ecu("0139"));
+        if (lose) {
+            rig.ecu->Faults().Add(Fault::NoAnswer, {CMD_SET_ECU_PRG, 1});
+            rig.ecu->Faults().Add(Fault::NoAnswer, {CMD_ERASE_FLASH, 1});
+        }
+        EXPECT_EQ(rig.comm.MolAttesaGlobale, 500);
+        EXPECT_TRUE(rig.Connect());
+        const double start = rig.host.MicroClock();
+        rig.Verify();
+        EXPECT_EQ(rig.up.step, FirmwareUpgrade::kFinished);
+        EXPECT_TRUE(rig.requestsEnabled);
+        EXPECT_EQ(rig.Count(CMD_SET_ECU_PRG), lose ? 2 : 1);
+        EXPECT_EQ(rig.Count(CMD_ERASE_FLASH), lose ? 2 : 1);
+        EXPECT_EQ(rig.comm.AttesaGlobale_usec, rig.comm.AttesaGlobaleDefault_usec);
+        return rig.host.MicroClock() - start;
+    };
+    const double clean = run(false), lossy = run(true);
+    EXPECT_LE(lossy - clean, 2 * 30'000'000.0 + 1'000'000);  // and the resent frames
+    EXPECT_GE(lossy - clean, 2 * 4'000'000.0);  // still a raised wait, not the plain one
 }

@@ -118,7 +118,7 @@ private slots:
         QVERIFY(!w.CmdUpdate->isVisible());
         QVERIFY(w.CmdEsc->isVisible() && w.CmdEsc->isEnabled());
         QVERIFY(!w.BarTrack->isVisible());
-        QVERIFY(w.Logic().zonesSent > 0);
+        QVERIFY(w.Logic().zonesWritten > 0);
         QVERIFY(wb.RequestsEnabled);
         // The ECU now reports the image's identity, and the window says so.
         QCOMPARE(wb.Check->Ecu().VersNum, file.VersNum);

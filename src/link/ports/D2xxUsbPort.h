@@ -37,6 +37,8 @@ public:
 
     long LastError() const override { return lastError_; }
     long LastStatus() const override { return status_; }
+    // FT_DEVICE_NOT_FOUND or FT_IO_ERROR: the cable was unplugged.
+    bool DeviceGone() const override { return status_ == 2 || status_ == 4; }
 
 private:
     bool Check(unsigned long status);

@@ -38,6 +38,10 @@ void FtdiUsbPort::Close() {
     if (tty_) tty_->Close();
 }
 
+bool FtdiUsbPort::DeviceGone() const {
+    return lastStatus_ == kStatusDeviceNotFound || (tty_ && tty_->DeviceGone());
+}
+
 bool FtdiUsbPort::IsOpen() const { return tty_ && tty_->IsOpen(); }
 
 template <typename F>

@@ -43,6 +43,7 @@ public:
 
     long LastError() const override { return lastError_; }
     long LastStatus() const override { return lastStatus_; }
+    bool DeviceGone() const override;
 
 private:
     // Records the outcome of one call in the status and error codes.

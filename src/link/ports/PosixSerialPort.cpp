@@ -36,6 +36,10 @@ bool PosixSerialPort::Fail(int err) {
     return false;
 }
 
+bool PosixSerialPort::DeviceGone() const {
+    return lastError_ == ENODEV || lastError_ == ENXIO || lastError_ == EIO || lastError_ == EPIPE;
+}
+
 bool PosixSerialPort::Open() {
     if (fd_ >= 0) return true;
     if (devicePath_.empty()) return Fail(ENODEV);

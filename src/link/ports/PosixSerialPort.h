@@ -40,6 +40,8 @@ public:
     long LastError() const override { return lastError_; }
     // The line gives no error flags through this interface: always 0.
     long LastStatus() const override { return 0; }
+    // ENODEV, ENXIO, EIO, EPIPE: the adapter was unplugged or the terminal hung up.
+    bool DeviceGone() const override;
 
 private:
     bool Fail(int err);

@@ -19,6 +19,11 @@ bool WinComPort::Fail() {
     return false;
 }
 
+bool WinComPort::DeviceGone() const {
+    return lastError_ == ERROR_DEVICE_REMOVED || lastError_ == ERROR_BAD_COMMAND || lastError_ == ERROR_GEN_FAILURE ||
+           lastError_ == ERROR_DEV_NOT_EXIST;
+}
+
 bool WinComPort::Open() {
     if (handle_) return true;
     if (comPort_ < 1 || comPort_ > 9) {

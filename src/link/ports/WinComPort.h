@@ -34,6 +34,8 @@ public:
     long LastError() const override { return lastError_; }
     // The line-error flags of the last ClearCommError.
     long LastStatus() const override { return lineErrors_; }
+    // The adapter behind the COM port was removed (its handle now fails every call).
+    bool DeviceGone() const override;
 
 private:
     bool Fail();
