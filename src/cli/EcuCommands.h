@@ -27,6 +27,8 @@ int ReadConfig(Workbench& wb, SteadyHost& host, const std::string& path, double 
 int WriteConfig(Workbench& wb, SteadyHost& host, const std::string& path, double timeoutS);
 int Flash(Workbench& wb, SteadyHost& host, double timeoutS);
 
-std::string NowText();  // the date and time for file headers
+// Today's local date "dd/mm/yyyy" (the communication log's first line); with withTime the
+// time "hh:mm:ss" after it (configuration file headers).
+std::string DateText(bool withTime = false);
 
 }  // namespace gw::cli
