@@ -16,22 +16,24 @@ mkdir -p docs/screenshots
 # A scratch copy of the application folder: the pictures must not change the user's settings or logs.
 app="$(mktemp -d)"
 trap 'rm -rf "$app"' EXIT
-shot() {  # NAME ARGS...: one picture, from a fresh copy of the application folder
+shot() {  # NAME SETTING...: one picture, from a fresh copy of the application folder; each
+          # SETTING is a line of the picture's script (see src/ui/Screenshots.h)
   local name="$1"; shift
   echo "picture $name"
   rm -rf "$app"/*; cp -r "$build/app/." "$app/"
+  { printf '%s\n' "$@"; echo "save $PWD/docs/screenshots/$name.png"; } > "$app/shot.txt"
   HOME="$app" QT_QPA_PLATFORM=xcb timeout 180 xvfb-run -a -s "-screen 0 1280x800x24" \
-    "$app/bin/gas-workbench" --simulate "$@" --screenshot "$PWD/docs/screenshots/$name.png"
+    "$app/bin/gas-workbench" --simulate --screenshot-script "$app/shot.txt"
 }
 for page in general configuration calibration modeling map; do
-  shot "$page" --page "$page" --after 9
+  shot "$page" "page $page" "after 9"
 done
-shot about --about --after 6
-shot upgrade --sim-old-firmware --after 4
-shot upgrade-writing --sim-old-firmware --sim-key-off --upgrade-next --after 40
-shot side-injector --side injector --after 8
-shot side-level --side level --after 8
-shot side-expert --side expert --after 6
-shot side-expert-full --side expert-full --after 6
-shot side-errors --side errors --sim-errors --after 16
+shot about about "after 6"
+shot upgrade sim-old-firmware "after 4"
+shot upgrade-writing sim-old-firmware sim-key-off upgrade-next "after 40"
+shot side-injector "side injector" "after 8"
+shot side-level "side level" "after 8"
+shot side-expert "side expert" "after 6"
+shot side-expert-full "side expert-full" "after 6"
+shot side-errors "side errors" sim-errors "after 16"
 ls -l docs/screenshots

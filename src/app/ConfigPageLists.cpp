@@ -1,6 +1,8 @@
 // ConfigPageLogic: filling the Configuration page's lists (from "\LNG\ConfigScale.ini" or
 // built in), the temperature-delay list, the cylinder counts of the ECU's hardware, the
 // General page's injector columns, and the page's texts.
+#include "app/ConfigPageLists.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>

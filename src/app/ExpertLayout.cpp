@@ -7,6 +7,7 @@
 
 #include "util/FileIo.h"
 #include "util/FileSys.h"
+#include "util/Numbers.h"
 
 namespace gw {
 
@@ -44,12 +45,6 @@ void Row(std::vector<LayoutControl>& v, const char* frame, int row, const char* 
 void Check(std::vector<LayoutControl>& v, const char* frame, int row, const char* name, const char* caption,
            int width = kFrameWidth - 2 * kLabelLeft) {
     v.push_back(Make(name, LayoutKind::Check, frame, kLabelLeft, RowTop(row), width, 315, caption));
-}
-
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& ch : out) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    return out;
 }
 
 std::string_view Trim(std::string_view s) {

@@ -54,12 +54,12 @@ bool WaitConnected(Workbench& wb, SteadyHost& host, double timeoutS) {
     return false;
 }
 
-std::string NowText() {
+std::string DateText(bool withTime) {
     std::time_t t = std::time(nullptr);
     std::tm tm{};
     localtime_r(&t, &tm);
     char buf[32];
-    std::strftime(buf, sizeof buf, "%d/%m/%Y %H:%M:%S", &tm);
+    std::strftime(buf, sizeof buf, withTime ? "%d/%m/%Y %H:%M:%S" : "%d/%m/%Y", &tm);
     return buf;
 }
 
@@ -96,7 +96,7 @@ FirmwareVerdict Check(Workbench& wb, bool* upgradeOffered) {
 }
 
 bool Connect(Workbench& wb, SteadyHost& host, double timeoutS) {
-    wb.OpenCommLog(NowText());
+    wb.OpenCommLog(DateText());
     if (WaitConnected(wb, host, timeoutS)) return true;
     std::fprintf(stderr, "no ECU answered within %.0f s\n", timeoutS);
     return false;
@@ -133,7 +133,7 @@ int ReadConfig(Workbench& wb, SteadyHost& host, const std::string& path, double 
     }
     wb.Image->AdoptCorTable(wb.Image->CorTableEcu);
     std::string error;
-    const bool ok = SaveVarFile(*wb.Image, path, wb.AppTitle, NowText(), &error);
+    const bool ok = SaveVarFile(*wb.Image, path, wb.AppTitle, DateText(true), &error);
     if (ok)
         std::printf("saved %s (blocks 2, 3%s and the correction table)\n", path.c_str(),
                     wb.Image->EcuHasBlock5() ? ", 5" : "");

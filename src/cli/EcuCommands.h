@@ -36,6 +36,8 @@ inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitUpgradeNeeded = 3;
 
-std::string NowText();  // the date and time for file headers
+// Today's local date "dd/mm/yyyy" (the communication log's first line); with withTime the
+// time "hh:mm:ss" after it (configuration file headers).
+std::string DateText(bool withTime = false);
 
 }  // namespace gw::cli

@@ -3,14 +3,13 @@
 // keeps the link to the ECU (or the built-in simulated ECU) running while it reports.
 #include <csignal>
 #include <cstdio>
-#include <cstring>
-#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/AppFolder.h"
 #include "app/Workbench.h"
+#include "cli/CliOptions.h"
 #include "cli/EcuCommands.h"
 #include "link/ports/ComPortMap.h"
 #include "link/ports/FtdiEnumerator.h"
@@ -29,49 +28,6 @@ namespace {
 
 using cli::g_stop;
 void OnSignal(int) { g_stop = 1; }
-
-void Usage() {
-    std::puts(
-        "usage: gas-workbench-cli [--app-folder DIR] [--simulate | --com N | --usb] [COMMAND]\n"
-        "\n"
-        "commands:\n"
-        "  monitor [--seconds S]  keep the link running and report its state (default;\n"
-        "                         until Ctrl+C when no time is given)\n"
-        "  ping [--timeout S] [--stay S]\n"
-        "                         run the link as the program does (settings, port search,\n"
-        "                         keep-alive) until the ECU answers; print where it answered\n"
-        "  identity               read both firmware identities and print the verdict of\n"
-        "                         the identity check\n"
-        "  read-config FILE.var   read blocks 2, 3, 5 and the correction table and save them\n"
-        "  write-config FILE.var  load a configuration file and write it to the ECU\n"
-        "  flash [--yes] [--skip-failed-zones]\n"
-        "                         upgrade the ECU's firmware from BIN/Norvik512.frh; --yes\n"
-        "                         answers the start questions; a zone that fails three times\n"
-        "                         is left unwritten only with --skip-failed-zones (or a Yes\n"
-        "                         typed at the terminal), and the run then fails all the same\n"
-        "  send HEX [--timeout S] send one request: the command code and its payload in\n"
-        "                         hexadecimal (\"0D\" reads block 2, \"09454343\" ...); prints the\n"
-        "                         answer frame in hexadecimal\n"
-        "  info                   the application folder, system, dictionary and scale settings\n"
-        "  ports                  the COM ports and the USB cables found\n"
-        "\n"
-        "  --simulate   talk to the built-in simulated ECU\n"
-        "  --com N      use COM port N (1-9)\n"
-        "  --usb        use the USB cable\n"
-        "  --sim-old-firmware, --sim-project TEXT, --sim-scenario idle|drive|key-off\n"
-        "               start the simulated ECU with an older firmware, another project,\n"
-        "               or its engine idling, driving or with the key off\n"
-        "Without a port option the link settings of BIN/SetCom.ini are used.");
-}
-
-std::string Today() {
-    std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%d/%m/%Y", &tm);
-    return buf;
-}
 
 int Info(Workbench& wb) {
     std::printf("Application folder: %s\n", wb.AppFolder.empty() ? "(root)" : wb.AppFolder.c_str());
@@ -116,7 +72,7 @@ int Ports(const std::string& appFolder) {
 }
 
 int Monitor(Workbench& wb, SteadyHost& host, double seconds) {
-    wb.OpenCommLog(Today());
+    wb.OpenCommLog(cli::DateText());
     std::string last0 = "\x01", last1 = "\x01";
     bool lastWdog = true;
     int goodAnswers = 0;
@@ -164,7 +120,7 @@ std::string Medium(ClsComm& c) {
 }
 
 int Ping(Workbench& wb, SteadyHost& host, double timeoutS, double stayS) {
-    wb.OpenCommLog(Today());
+    wb.OpenCommLog(cli::DateText());
     if (!WaitConnected(wb, host, timeoutS)) {
         std::fprintf(stderr, "no ECU answered within %.0f s (last state: %s)\n", timeoutS,
                      ComCycle::StateText(wb.Comm->ComState).c_str());
@@ -184,12 +140,8 @@ int Ping(Workbench& wb, SteadyHost& host, double timeoutS, double stayS) {
 }
 
 int Send(Workbench& wb, SteadyHost& host, const std::string& hex, double timeoutS) {
-    const std::string bytes = HexToBytes(hex);
-    if (hex.empty() || bytes.empty()) {
-        std::fprintf(stderr, "send: give the command code and payload in hexadecimal, e.g. 0D\n");
-        return 2;
-    }
-    wb.OpenCommLog(Today());
+    const std::string bytes = HexToBytes(hex);  // not empty: checked with the command line
+    wb.OpenCommLog(cli::DateText());
     if (!WaitConnected(wb, host, timeoutS)) {
         std::fprintf(stderr, "no ECU answered within %.0f s\n", timeoutS);
         wb.Shutdown();
@@ -211,90 +163,38 @@ int Send(Workbench& wb, SteadyHost& host, const std::string& hex, double timeout
 }  // namespace
 
 int main(int argc, char** argv) {
-    AppFolderChoice choice = ResolveAppFolder(argc, argv);
-    std::vector<std::string>& args = choice.rest;
-
-    bool simulate = false, usb = false;
-    int com = 0;
-    double seconds = 0, timeoutS = 30, stayS = 0;
-    std::string command = "monitor", hex, file;
-    bool assumeYes = false, skipFailedZones = false;
-    SimEcuOptions simOptions;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--help" || a == "-h") {
-            Usage();
-            return 0;
-        } else if (a == "--simulate") {
-            simulate = true;
-        } else if (a == "--usb") {
-            usb = true;
-        } else if (a == "--com" && i + 1 < args.size()) {
-            com = std::atoi(args[++i].c_str());
-            if (com < 1 || com > 9) {
-                std::fprintf(stderr, "--com takes a port number from 1 to 9\n");
-                return 2;
-            }
-        } else if (a == "--seconds" && i + 1 < args.size()) {
-            seconds = std::atof(args[++i].c_str());
-        } else if (a == "--timeout" && i + 1 < args.size()) {
-            timeoutS = std::atof(args[++i].c_str());
-        } else if (a == "--stay" && i + 1 < args.size()) {
-            stayS = std::atof(args[++i].c_str());
-        } else if (a == "--sim-old-firmware") {
-            simOptions.identity = SimIdentity::OldFirmware();
-        } else if (a == "--sim-scenario" && i + 1 < args.size()) {
-            const std::string v = args[++i];
-            if (v == "idle") simOptions.scenario = SimScenario::Idle;
-            else if (v == "drive") simOptions.scenario = SimScenario::Drive;
-            else if (v == "key-off") simOptions.scenario = SimScenario::KeyOff;
-            else {
-                std::fprintf(stderr, "--sim-scenario takes idle, drive or key-off\n");
-                return 2;
-            }
-        } else if (a == "--sim-project" && i + 1 < args.size()) {
-            simOptions.identity.project = args[++i];
-        } else if (a == "--yes") {
-            assumeYes = true;
-        } else if (a == "--skip-failed-zones") {
-            skipFailedZones = true;
-        } else if (a == "monitor" || a == "info" || a == "ports" || a == "ping" || a == "identity" ||
-                   a == "flash") {
-            command = a;
-        } else if ((a == "read-config" || a == "write-config") && i + 1 < args.size()) {
-            command = a;
-            file = args[++i];
-        } else if (a == "send" && i + 1 < args.size()) {
-            command = a;
-            hex = args[++i];
-        } else {
-            std::fprintf(stderr, "unknown argument: %s\n\n", a.c_str());
-            Usage();
-            return 2;
-        }
+    const cli::CliParse parsed = cli::ParseCliArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (parsed.help) {
+        std::fputs(cli::CliUsage().c_str(), stdout);
+        return 0;
     }
-    if (command == "ports") return Ports(choice.appFolder);
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "gas-workbench-cli: %s\n\n%s", parsed.error.c_str(), cli::CliUsage().c_str());
+        return 2;
+    }
+    const cli::CliOptions& o = parsed.options;
+    const std::string appFolder = ResolveAppFolder(argc, argv).appFolder;
+    if (o.command == "ports") return Ports(appFolder);
 
     cli::CliHost host;
-    host.assumeYes = assumeYes;
-    host.skipFailedZones = skipFailedZones;
-    std::shared_ptr<SimEcu> ecu = std::make_shared<SimEcu>(simOptions);
-    SystemPortProvider ports(choice.appFolder, "/sys",
-                             [&host, ecu] { return std::make_unique<SimulatedEcuPort>(host, ecu); });
-    Workbench wb(host, ports, choice.appFolder);
+    host.assumeYes = o.assumeYes;
+    host.skipFailedZones = o.skipFailedZones;
+    std::shared_ptr<SimEcu> ecu = std::make_shared<SimEcu>(o.sim);
+    SystemPortProvider ports(appFolder, "/sys", [&host, ecu] { return std::make_unique<SimulatedEcuPort>(host, ecu); });
+    Workbench wb(host, ports, appFolder);
     wb.Main();
-    wb.UseCommandLinePort(CommandLinePort{simulate, usb, com});
-    if (command == "info") {
+    wb.UseCommandLinePort(o.port);
+    if (o.command == "info") {
         wb.Shutdown();
         return Info(wb);
     }
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
-    if (command == "ping") return Ping(wb, host, timeoutS, stayS);
-    if (command == "send") return Send(wb, host, hex, timeoutS);
-    if (command == "identity") return cli::Identity(wb, host, timeoutS);
-    if (command == "read-config") return cli::ReadConfig(wb, host, file, timeoutS);
-    if (command == "write-config") return cli::WriteConfig(wb, host, file, timeoutS);
-    if (command == "flash") return cli::Flash(wb, host, timeoutS);
-    return Monitor(wb, host, seconds);
+    if (o.command == "ping") return Ping(wb, host, o.timeoutS, o.stayS);
+    if (o.command == "send") return Send(wb, host, o.operand, o.timeoutS);
+    if (o.command == "identity") return cli::Identity(wb, host, o.timeoutS);
+    if (o.command == "read-config") return cli::ReadConfig(wb, host, o.operand, o.timeoutS);
+    if (o.command == "write-config") return cli::WriteConfig(wb, host, o.operand, o.timeoutS);
+    if (o.command == "flash") return cli::Flash(wb, host, o.timeoutS);
+    return Monitor(wb, host, o.seconds);
 }

@@ -59,8 +59,7 @@ std::vector<std::pair<int, int>> MappingPairs(const std::string& value) {
 }
 
 std::optional<bool> BooleanValue(const std::string& text, const NumberLocale& locale) {
-    std::string t = Trim(text);
-    std::transform(t.begin(), t.end(), t.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string t = Lower(Trim(text));
     if (t == "true") return true;
     if (t == "false") return false;
     if (const auto v = LocaleNumberValue(t, locale)) return *v != 0.0;

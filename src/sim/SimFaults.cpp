@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "util/Numbers.h"
+
 namespace gw {
 
 namespace {
@@ -30,11 +32,6 @@ constexpr KindName kKinds[] = {
     {"device-gone", "usb unplugged", Fault::DeviceGone},
     {"stall", "ecu stalls", Fault::Stall},
 };
-
-std::string Lower(std::string s) {
-    for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 bool Number(const std::string& s, int& out) {
     if (s.empty() || s.size() > 9) return false;

@@ -1,6 +1,7 @@
 #include "util/Numbers.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -38,6 +39,12 @@ std::string Trim(const std::string& s) {
 
 std::string TrimLine(const std::string& s) {
     return TrimWith(s, [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+}
+
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
 }
 
 bool IsCommaNumber(const std::string& text) {

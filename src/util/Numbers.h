@@ -1,9 +1,10 @@
 // The decimal-comma number parser and the fixed-decimals formatter used for the files
-// that always carry the decimal comma and for the values shown on the pages, and a blank
-// trimmer. The user's own number format is NumberLocale's business, not this file's.
+// that always carry the decimal comma and for the values shown on the pages, a blank
+// trimmer and a lower-caser. The user's own number format is NumberLocale's business, not this file's.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace gw {
 
@@ -24,5 +25,7 @@ std::string FormatFixed(double value, int decimals, int minIntDigits, const std:
 std::string Trim(const std::string& s);   // blanks and tabs both ends
 // Also drops line-end characters (a CR left by a CR LF line read as LF-ended).
 std::string TrimLine(const std::string& s);
+// The text with ASCII letters in lower case; other bytes as they are.
+std::string Lower(std::string_view s);
 
 }  // namespace gw

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "util/FileIo.h"
+#include "util/Numbers.h"
 
 namespace gw {
 
@@ -63,9 +64,7 @@ bool HasFtdiVendor(const fs::path& node, const fs::path& root) {
     for (int level = 0; level <= kMaxLevelsUp && IsInside(dir, root) && dir != root; ++level) {
         const auto vendor = ReadWholeFile((dir / "idVendor").string(), 64);
         if (vendor) {
-            std::string v = Trimmed(*vendor);
-            std::transform(v.begin(), v.end(), v.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-            return v == kFtdiVendor;
+            return Lower(Trimmed(*vendor)) == kFtdiVendor;
         }
         dir = dir.parent_path();
     }

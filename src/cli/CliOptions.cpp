@@ -1,0 +1,167 @@
+#include "cli/CliOptions.h"
+
+#include <algorithm>
+
+#include "util/CommandLine.h"
+#include "util/HexText.h"
+
+namespace gw::cli {
+
+namespace {
+
+// Every option, with the commands that take it (none listed: every command).
+struct CliOption {
+    OptionSpec spec;
+    std::vector<std::string> commands;
+};
+
+const std::vector<std::string> kTalking = {"ping", "send", "identity", "read-config", "write-config", "flash"};
+
+const std::vector<CliOption>& Options() {
+    static const std::vector<CliOption> options = {
+        {{"app-folder", "DIR", "the folder holding BIN/ and LNG/ (default: one above the program's)"}, {}},
+        {{"simulate", "", "talk to the built-in simulated ECU"}, {}},
+        {{"com", "N", "use COM port N (1-9)"}, {}},
+        {{"usb", "", "use the USB cable"}, {}},
+        {{"sim-old-firmware", "", "the simulated ECU has an older firmware (0132, no expert block)"}, {}},
+        {{"sim-project", "TEXT", "the simulated ECU's project text (up to 32 characters)"}, {}},
+        {{"sim-scenario", "NAME", "the simulated engine: idle, drive or key-off"}, {}},
+        {{"seconds", "S", "monitor: stop after S seconds (default: at Ctrl+C)"}, {"monitor"}},
+        {{"timeout", "S", "commands that talk to the ECU: give up after S seconds (default 30)"}, kTalking},
+        {{"stay", "S", "ping: keep the link S seconds more and report whether it held"}, {"ping"}},
+        {{"yes", "", "flash: answer Yes to the engine-stopped and continue questions"}, {"flash"}},
+        {{"skip-failed-zones", "", "flash: leave out a zone that fails three times (the run still fails)"}, {"flash"}},
+        {{"help", "", "this text"}, {}},
+    };
+    return options;
+}
+
+struct Command {
+    const char* name;
+    const char* operand;  // nullptr: none
+};
+constexpr Command kCommands[] = {
+    {"monitor", nullptr}, {"ping", nullptr},         {"send", "HEX"},    {"identity", nullptr}, {"read-config", "FILE"},
+    {"write-config", "FILE"}, {"flash", nullptr}, {"info", nullptr}, {"ports", nullptr},
+};
+
+const Command* FindCommand(const std::string& name) {
+    for (const auto& c : kCommands)
+        if (name == c.name) return &c;
+    return nullptr;
+}
+
+std::string Joined(const std::vector<std::string>& words) {
+    std::string text;
+    for (std::size_t i = 0; i < words.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == words.size() ? " or " : ", ") + words[i];
+    return text;
+}
+
+// Applies one option's value; the error text when it is not sound.
+std::string Apply(const GivenOption& o, CliOptions& out, bool& oldFirmware, std::string& project) {
+    const std::string& v = o.value;
+    if (o.name == "simulate") {
+        out.port.simulated = true;
+    } else if (o.name == "usb") {
+        out.port.usb = true;
+    } else if (o.name == "com") {
+        const auto n = ReadInteger(v, 1, 9);
+        if (!n) return "--com takes a port number from 1 to 9, not \"" + v + "\"";
+        out.port.com = static_cast<int>(*n);
+    } else if (o.name == "sim-old-firmware") {
+        oldFirmware = true;
+    } else if (o.name == "sim-project") {
+        if (v.size() > 32) return "--sim-project takes at most 32 characters";
+        project = v;
+    } else if (o.name == "sim-scenario") {
+        if (v == "idle") out.sim.scenario = SimScenario::Idle;
+        else if (v == "drive") out.sim.scenario = SimScenario::Drive;
+        else if (v == "key-off") out.sim.scenario = SimScenario::KeyOff;
+        else return "--sim-scenario takes idle, drive or key-off, not \"" + v + "\"";
+    } else if (o.name == "seconds" || o.name == "timeout" || o.name == "stay") {
+        const auto s = ReadNumber(v, 0, 1e6);
+        if (!s) return "--" + o.name + " takes a number of seconds from 0 to 1000000, not \"" + v + "\"";
+        (o.name == "seconds" ? out.seconds : o.name == "timeout" ? out.timeoutS : out.stayS) = *s;
+    } else if (o.name == "yes") {
+        out.assumeYes = true;
+    } else if (o.name == "skip-failed-zones") {
+        out.skipFailedZones = true;
+    }
+    return "";
+}
+
+}  // namespace
+
+CliParse ParseCliArguments(const std::vector<std::string>& args) {
+    CliParse parse;
+    std::vector<OptionSpec> specs;
+    for (const auto& o : Options()) specs.push_back(o.spec);
+    const ScannedArgs scanned = ScanOptions(args, specs);
+    if (std::any_of(scanned.options.begin(), scanned.options.end(), [](const GivenOption& o) { return o.name == "help"; })) {
+        parse.help = true;
+        return parse;
+    }
+    auto fail = [&parse](std::string why) {
+        parse.error = std::move(why);
+        return parse;
+    };
+    if (!scanned.error.empty()) return fail(scanned.error);
+
+    CliOptions& out = parse.options;
+    std::vector<std::string> operands = scanned.operands;
+    if (!operands.empty()) {
+        const Command* c = FindCommand(operands.front());
+        if (!c) return fail("unknown command: " + operands.front());
+        out.command = c->name;
+        operands.erase(operands.begin());
+        if (c->operand) {
+            if (operands.empty()) return fail(out.command + " needs its " + c->operand);
+            out.operand = operands.front();
+            operands.erase(operands.begin());
+        }
+    }
+    if (!operands.empty()) return fail("unexpected argument: " + operands.front());
+    if (out.command == "send" && HexToBytes(out.operand).empty())
+        return fail("send takes the command code and its payload in hexadecimal (e.g. 0D), not \"" + out.operand + "\"");
+
+    bool oldFirmware = false;
+    std::string project;
+    for (const auto& given : scanned.options) {
+        const auto& o = *std::find_if(Options().begin(), Options().end(),
+                                      [&given](const CliOption& c) { return c.spec.name == given.name; });
+        if (!o.commands.empty() && std::find(o.commands.begin(), o.commands.end(), out.command) == o.commands.end())
+            return fail("--" + given.name + " is an option of " + Joined(o.commands) + ", not of " + out.command);
+        const std::string why = Apply(given, out, oldFirmware, project);
+        if (!why.empty()) return fail(why);
+    }
+    if (out.port.simulated + out.port.usb + (out.port.com != 0) > 1)
+        return fail("choose one port: --simulate, --com N or --usb");
+    if (oldFirmware) out.sim.identity = SimIdentity::OldFirmware();
+    if (!project.empty()) out.sim.identity.project = project;
+    return parse;
+}
+
+std::string CliUsage() {
+    std::vector<OptionSpec> specs;
+    for (const auto& o : Options()) specs.push_back(o.spec);
+    return "usage: gas-workbench-cli [--app-folder DIR] [--simulate | --com N | --usb] [COMMAND] [OPTIONS]\n"
+           "\n"
+           "commands:\n"
+           "  monitor [--seconds S]                 keep the link running and report its state (the default)\n"
+           "  ping [--timeout S] [--stay S]         run the link until the ECU answers; print where it answered\n"
+           "  send HEX [--timeout S]                one request: command code and payload in hexadecimal (\"0D\")\n"
+           "  identity [--timeout S]                both firmware identities and the identity check's verdict\n"
+           "  read-config FILE.var                  read blocks 2, 3, 5 and the correction table into the file\n"
+           "  write-config FILE.var                 load a configuration file and write it to the ECU\n"
+           "  flash [--yes] [--skip-failed-zones]   upgrade the firmware from BIN/Norvik512.frh\n"
+           "  info                                  application folder, system, dictionary and scale settings\n"
+           "  ports                                 the COM ports and the USB cables found\n"
+           "\n"
+           "options:\n" +
+           OptionHelp(specs) +
+           "\n"
+           "Without a port option the link settings of BIN/SetCom.ini are used.\n";
+}
+
+}  // namespace gw::cli
