@@ -333,6 +333,17 @@ BLOCKS = [
         ("LogoSmallText", "parameters frame: logo text when LNG/img3.img is missing", "LPG", "GPL"),
         ("MnuSimulated", "menu Project > Device: the built-in simulated ECU", "Simulated ECU", "Centralina simulata"),
         ("LinkLampTip", "parameters frame: tooltip of the link lamp ShpCalComm", "Link", "Collegamento"),
+        ("CorTableNotRead", "File > Save configuration before the ECU's correction table was read",
+         "The ECU's correction table has not been read yet, so the configuration cannot be saved. "
+         "Connect to the ECU and wait until its settings have been read, then save again.",
+         "La tabella di correzione della centralina non è ancora stata letta: la configurazione non "
+         "può essere salvata. Collegare la centralina, attendere la lettura delle impostazioni e salvare di nuovo."),
+        ("ConfigNotSaved", "first line of the box of a configuration file that was not saved",
+         "The configuration file was not saved:", "Il file di configurazione non è stato salvato:"),
+        ("ConfigNotLoaded", "first line of the box of a configuration file that was not loaded",
+         "The configuration file was not loaded:", "Il file di configurazione non è stato caricato:"),
+        ("FileUnreadable", "why a configuration file was not loaded: it cannot be read",
+         "The file cannot be read.", "Il file non può essere letto."),
     ]),
 ]
 

@@ -240,6 +240,10 @@ constexpr int kMainLogoText = 9;  // General page: logo text when LNG/img2.img i
 constexpr int kMainLogoSmallText = 10;  // parameters frame: logo text when LNG/img3.img is missing
 constexpr int kMainMnuSimulated = 11;  // menu Project > Device: the built-in simulated ECU
 constexpr int kMainLinkLampTip = 12;  // parameters frame: tooltip of the link lamp ShpCalComm
-constexpr int kMainEntryCount = 12;
+constexpr int kMainCorTableNotRead = 13;  // File > Save configuration before the ECU's correction table was read
+constexpr int kMainConfigNotSaved = 14;  // first line of the box of a configuration file that was not saved
+constexpr int kMainConfigNotLoaded = 15;  // first line of the box of a configuration file that was not loaded
+constexpr int kMainFileUnreadable = 16;  // why a configuration file was not loaded: it cannot be read
+constexpr int kMainEntryCount = 16;
 
 }  // namespace gw

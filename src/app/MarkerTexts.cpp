@@ -31,4 +31,11 @@ std::string EntryOrFallback(const ClsLingue* lingue, int entry, const std::strin
     return Unblank(lingue->Voce(entry));
 }
 
+std::string MarkerText(const ClsLingue* lingue, const std::string& marker, int offset, const std::string& fallback) {
+    if (offset < 1) return fallback;
+    std::vector<std::string> fallbacks(static_cast<std::size_t>(offset));
+    fallbacks.back() = fallback;
+    return ReadMarkerTexts(lingue, marker, fallbacks).back();
+}
+
 }  // namespace gw

@@ -16,6 +16,9 @@ namespace gw {
 std::vector<std::string> ReadMarkerTexts(const ClsLingue* lingue, const std::string& marker,
                                          const std::vector<std::string>& fallbacks);
 
+// Entry marker + offset alone (offset 1 is the first after the marker), or the fallback.
+std::string MarkerText(const ClsLingue* lingue, const std::string& marker, int offset, const std::string& fallback);
+
 // Entry n of the current language, or the fallback when there is none.
 std::string EntryOrFallback(const ClsLingue* lingue, int entry, const std::string& fallback);
 

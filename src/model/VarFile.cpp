@@ -249,7 +249,12 @@ bool LoadVarFile(ParameterImage& image, const std::string& path, VarLoadReport* 
     image.Block2.Mode2 = saved.b2.Mode2;
     image.Block2.SlaveState = saved.b2.SlaveState;
 
-    if (!online) return true;
+    // The image's table is now the file's: the model follows it (off-line the file is what
+    // the ECU will be given; on-line the writes below decide).
+    if (!online) {
+        image.AdoptCorTable(image.CorTable);
+        return true;
+    }
 
     // The file's data, as the block writes send it (pending records merged).
     for (auto& it : items) {
@@ -291,6 +296,7 @@ bool LoadVarFile(ParameterImage& image, const std::string& path, VarLoadReport* 
         for (const auto& it : items) rep.items.push_back({ItemName(it.block), it.held});
         if (lost.empty()) {
             rep.verified = true;
+            image.AdoptCorTable(image.CorTable);
             return finish(true);
         }
         rep.message = "The configuration was written, but reading it back the ECU does not hold the file's " +
@@ -323,7 +329,10 @@ bool LoadVarFile(ParameterImage& image, const std::string& path, VarLoadReport* 
             default: RestoreTables(image, saved); break;
         }
     }
-    for (const auto& it : items) rep.items.push_back({ItemName(it.block), it.held});
+    for (const auto& it : items) {
+        if (it.block == 0 && it.held == VarLoadReport::Held::FromFile) image.AdoptCorTable(image.CorTable);
+        rep.items.push_back({ItemName(it.block), it.held});
+    }
     rep.message = FailureMessage(items);
     return finish(false);
 }

@@ -12,6 +12,7 @@
 
 #include "app/DictionaryEntries.h"
 #include "app/MarkerTexts.h"
+#include "model/VarFile.h"
 #include "ui/FrmStartUp.h"
 #include "ui/QtText.h"
 #include "util/SysInfo.h"
@@ -271,6 +272,13 @@ void FrmKD452::MnuFileLoadConf_Click() {
 
 void FrmKD452::MnuFileSaveConf_Click() {
     host_.DoEvents();
+    // Without the ECU's own correction table a file would carry a made-up one: refused
+    // before the dialog, so that nobody picks a file for nothing.
+    if (!wb_.Image->CorTableKnown) {
+        host_.MessageBox(MarkerText(&wb_.Lingue, kMarkerMain, kMainCorTableNotRead, kCorTableNotReadText), wb_.AppTitle,
+                         MsgIcon::Exclamation, MsgButtons::Ok);
+        return;
+    }
     const std::string path = ChiediFileConfig(true);
     if (path.empty() || !saveConfiguration) return;
     if (saveConfiguration(path)) SetTitle(path);

@@ -179,7 +179,7 @@ std::shared_ptr<SimEcu> SimulatedEcuFor(const ScreenshotScript& script) {
 void StartScreenshot(const ScreenshotScript& script, Workbench& wb, QtHost& host, FrmKD452& window,
                      WorkbenchUi& ui) {
     if (script.page >= 0) window.SstMain()->setCurrentIndex(script.page);
-    if (script.minSize) window.resize(window.minimumSize());
+    if (script.minSize) QTimer::singleShot(0, &window, [&window] { window.resize(window.minimumSize()); });
     if (script.upgradeNext) ui.onUpgradeWindowShown = [&host, &wb](FrmUpdate& w) { RunUpgrade(w, host, wb); };
     if (script.about)
         QTimer::singleShot(static_cast<int>(script.after * 500), &window, [&window] {

@@ -10,6 +10,8 @@
 #include <QTimer>
 
 #include "app/Workbench.h"
+#include "app/MarkerTexts.h"
+#include "app/DictionaryEntries.h"
 #include "model/EcuRequests.h"
 #include "model/ScaleConfig.h"
 #include "model/VarFile.h"
@@ -317,7 +319,8 @@ bool WorkbenchUi::CaricaConfigurazione(const std::string& path) {
         ok = WriteBlock(img, 2, comm);
         switched = ok;
     }
-    if (ok) ok = LoadVarFile(img, path);
+    lastLoad_ = VarLoadReport{};
+    if (ok) ok = LoadVarFile(img, path, &lastLoad_);
     if (comm.ComState == kComOffLine) {
         config_.AggiornaPaginaConfig();
         ShowConfig();
@@ -352,18 +355,24 @@ bool WorkbenchUi::LoadPending(const std::string& path) {
 }
 
 void WorkbenchUi::ReportLoadFailure(const std::string& path) {
-    const std::string why = QFile::exists(ToQ(path)) ? "The ECU did not accept it; it keeps its previous settings."
-                                                     : "The file cannot be read.";
-    host_.MessageBox("The configuration file was not loaded:\r\n" + path + "\r\n\r\n" + why, wb_.AppTitle,
-                     MsgIcon::Critical, MsgButtons::Ok);
+    // What the load found the ECU to hold, exactly; never a "kept what it had" it may not have.
+    std::string why = lastLoad_.message;
+    if (!QFile::exists(ToQ(path)) || why.empty())
+        why = MarkerText(&wb_.Lingue, kMarkerMain, kMainFileUnreadable, "The file cannot be read.");
+    host_.MessageBox(MarkerText(&wb_.Lingue, kMarkerMain, kMainConfigNotLoaded, "The configuration file was not loaded:") +
+                         "\r\n" + path + "\r\n\r\n" + why,
+                     wb_.AppTitle, MsgIcon::Critical, MsgButtons::Ok);
 }
 
 bool WorkbenchUi::SaveConfiguration(const std::string& path) {
     const QString now = QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
     std::string error;
     if (SaveVarFile(*wb_.Image, path, wb_.AppTitle, FromQ(now), &error)) return true;
-    host_.MessageBox("The configuration file was not saved:\r\n" + path + "\r\n\r\n" + error, wb_.AppTitle,
-                     MsgIcon::Critical, MsgButtons::Ok);
+    if (!wb_.Image->CorTableKnown)
+        error = MarkerText(&wb_.Lingue, kMarkerMain, kMainCorTableNotRead, kCorTableNotReadText);
+    host_.MessageBox(MarkerText(&wb_.Lingue, kMarkerMain, kMainConfigNotSaved, "The configuration file was not saved:") +
+                         "\r\n" + path + "\r\n\r\n" + error,
+                     wb_.AppTitle, MsgIcon::Critical, MsgButtons::Ok);
     return false;
 }
 

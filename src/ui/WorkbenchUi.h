@@ -16,6 +16,7 @@
 #include "app/ConfigPage.h"
 #include "app/AboutText.h"
 #include "app/DisplayScheduler.h"
+#include "model/VarFile.h"
 
 class QComboBox;
 
@@ -77,6 +78,7 @@ private:
     int lambdaSegment_ = -1;
     int failedLoads_ = 0;
     std::string failedPath_;
+    VarLoadReport lastLoad_;  // what the last configuration load found
 };
 
 }  // namespace gw

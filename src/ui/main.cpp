@@ -70,7 +70,6 @@ int main(int argc, char** argv) {
         AttachSideWindows(*window, *ui, wb);
         if (script) StartScreenshot(*script, wb, host, *window, *ui);
         window->show();
-        if (minSize) window->resize(window->minimumSize());
         // The first layout and paint before the timers start: a long first paint inside the
         // byte-by-byte sending of the first request would stretch it past the ECU's gap limit.
         QCoreApplication::processEvents();

@@ -115,7 +115,7 @@ struct LoadRig : FirmwareSimRig {
         m.corTable[60] = 1234;
         EXPECT_TRUE(ReadBlock(2, comm) && ReadBlock(3, comm) && ReadBlock(5, comm));
         EXPECT_TRUE(ReadCorTable(comm, image.CorTableEcu, kK));
-        image.CorTable = image.CorTableEcu;
+        image.AdoptCorTable(image.CorTableEcu);
         file = m;
         path = dir.File("inst.var");
         EXPECT_TRUE(SaveVarFile(image, path, "Bench", "01/01/2024 00:00:00"));

@@ -3,6 +3,7 @@
 // captions without writing anything, and the firmware upgrade window taking an ECU with
 // an older firmware to the image's identity, driven through its buttons.
 #include <QApplication>
+#include <cmath>
 #include <QComboBox>
 #include <QTest>
 
@@ -39,6 +40,44 @@ private slots:
         // Later refreshes of the page keep the choice the ECU now holds.
         QTest::qWait(1000);
         QCOMPARE(temp->currentIndex(), pick);
+    }
+
+    // Save configuration is refused (with a box, before any dialog) until the ECU's table is
+    // read; then the file carries the ECU's own table, and loading it back leaves it as it was.
+    void savedConfigurationCarriesTheEcusCorrectionTable() {
+        Rig rig({}, "0\r\n", Core());
+        SimMemory& mem = rig.ecu->Memory();
+        for (int k = 0; k < 184; ++k) mem.corTable[static_cast<size_t>(k)] = static_cast<std::int16_t>(k % 7 - 2);
+        mem.corTable[184] = 312;  // Offset 0.312 ms
+        const auto ecuTable = mem.corTable;
+
+        rig.win->MnuFileSaveConf_Click();
+        QVERIFY(!rig.host.Messages().empty());
+        QVERIFY(rig.host.Messages().back().text.find("correction table") != std::string::npos);
+
+        QVERIFY(Connected(rig));
+        QVERIFY(rig.wb->Image->CorTableKnown);
+        const std::string path = rig.Folder() + "/saved.var";
+        QVERIFY(rig.win->saveConfiguration(path));
+        const std::string text = ReadFile(QString::fromStdString(path));
+        size_t at = text.find("[COR]\r\n");
+        QVERIFY(at != std::string::npos);
+        at += 7;
+        for (int k = 0; k < 192; ++k) {
+            const size_t end = text.find("\r\n", at);
+            const auto v = rig.host.Locale().Parse(text.substr(at, end - at));
+            QVERIFY(v.has_value());
+            const double raw = ecuTable[static_cast<size_t>(k)];
+            const double expected = k < 184 ? raw * 0.008 : k < 186 ? raw / 1000 : raw;
+            QVERIFY2(std::fabs(*v - expected) < 1e-9, std::to_string(k).c_str());
+            at = end + 2;
+        }
+
+        const int writes = rig.ecu->Responder().Count(CMD_WRT_TBL_COR);
+        rig.wb->PendingConfigFile = path;
+        QTRY_VERIFY_WITH_TIMEOUT(rig.wb->PendingConfigFile.empty(), 20000);
+        QCOMPARE(rig.ecu->Responder().Count(CMD_WRT_TBL_COR), writes + 4);
+        QVERIFY(mem.corTable == ecuTable);
     }
 
     void choosingTheCurrentLanguageAgainWritesNothing() {
