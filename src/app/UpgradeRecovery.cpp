@@ -8,6 +8,7 @@
 
 #include "util/FileIo.h"
 #include "util/HexText.h"
+#include "util/Numbers.h"
 
 namespace gw {
 
@@ -73,16 +74,7 @@ std::string RecoveryText(const UpgradeRecovery& r) {
 }
 
 std::optional<UpgradeRecovery> ParseRecovery(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t e = text.find('\n', pos);
-        if (e == std::string::npos) e = text.size();
-        std::string l = text.substr(pos, e - pos);
-        if (!l.empty() && l.back() == '\r') l.pop_back();
-        lines.push_back(l);
-        pos = e + 1;
-    }
+    const std::vector<std::string> lines = SplitLines(text);
     auto after = [&lines](const char* key) -> std::optional<std::size_t> {
         for (std::size_t i = 0; i + 1 < lines.size(); ++i)
             if (lines[i] == key) return i + 1;

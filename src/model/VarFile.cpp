@@ -21,15 +21,9 @@ constexpr const char* kCrLf = "\r\n";
 
 std::vector<std::string> TrimmedLines(const std::string& text) {
     std::vector<std::string> lines;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t e = text.find('\n', pos);
-        if (e == std::string::npos) e = text.size();
-        std::string line = text.substr(pos, e - pos);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        line = Trim(line);
+    for (const std::string& l : SplitLines(text)) {
+        std::string line = Trim(l);
         if (!line.empty()) lines.push_back(std::move(line));
-        pos = e + 1;
     }
     return lines;
 }

@@ -98,4 +98,18 @@ std::string FormatFixed(double value, int decimals, int minIntDigits, const std:
     return negative ? "-" + digits : digits;
 }
 
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t e = text.find('\n', pos);
+        if (e == std::string::npos) e = text.size();
+        std::string line = text.substr(pos, e - pos);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+        pos = e + 1;
+    }
+    return lines;
+}
+
 }  // namespace gw

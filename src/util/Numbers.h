@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gw {
 
@@ -25,6 +26,9 @@ std::string FormatFixed(double value, int decimals, int minIntDigits, const std:
 std::string Trim(const std::string& s);   // blanks and tabs both ends
 // Also drops line-end characters (a CR left by a CR LF line read as LF-ended).
 std::string TrimLine(const std::string& s);
+// The text's lines: each ends at LF (a CR before it is dropped); the text after the last LF
+// is a line when it is not empty.
+std::vector<std::string> SplitLines(const std::string& text);
 // The text with ASCII letters in lower case; other bytes as they are.
 std::string Lower(std::string_view s);
 

@@ -13,20 +13,6 @@ namespace {
 // A map file is a few lines; anything bigger is not one and is ignored as a whole.
 constexpr std::size_t kMaxMapBytes = 1024 * 1024;
 
-std::vector<std::string> SplitLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start <= bytes.size()) {
-        const std::size_t nl = bytes.find('\n', start);
-        if (nl == std::string::npos) {
-            if (start < bytes.size()) lines.push_back(bytes.substr(start));
-            break;
-        }
-        lines.push_back(bytes.substr(start, nl - start));
-        start = nl + 1;
-    }
-    return lines;
-}
 
 // "[COMn]" in any case with n in 1..9 (one digit, as the port menu offers); 0 otherwise.
 int ComKey(const std::string& line) {
