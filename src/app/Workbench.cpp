@@ -19,7 +19,7 @@ Workbench::Workbench(Host& h, PortProvider& ports, std::string appFolder)
     Check = std::make_unique<FirmwareCheck>(*Comm, Cycle.get());
     Timer1 = host.CreateTimer([this] {
         Cycle->OnTimer1(writePending && writePending());
-        if (onCommTick) onCommTick();
+        CommTicked.Emit();
     });
     Timer1->SetIntervalMs(1);
     Timer2 = host.CreateTimer([this] { DisplayTick(); });

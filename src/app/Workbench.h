@@ -17,6 +17,7 @@
 #include "model/ParameterImage.h"
 #include "model/ScaleConfig.h"
 #include "util/Host.h"
+#include "util/Signal.h"
 
 namespace gw {
 
@@ -74,8 +75,8 @@ public:
     std::function<void()> onDisplayTick;
     // Whether a parameter write is pending or running ("UPGRADE" in the status bar).
     std::function<bool()> writePending;
-    // Called after every communication tick (the window refreshes its status bar).
-    std::function<void()> onCommTick;
+    // After every communication tick (the window refreshes its status bar).
+    Signal<> CommTicked;
     // Called at the end of a display tick, once it is no longer busy, while ExitRequested
     // is set: the window unloads from here.
     std::function<void()> onExitRequested;

@@ -108,7 +108,7 @@ FrmKD452::FrmKD452(Workbench& wb, QtHost& host, QWidget* parent) : QMainWindow(p
         else
             QApplication::restoreOverrideCursor();
     };
-    wb_.onCommTick = [this] { CommTick(); };
+    commTicked_ = wb_.CommTicked.Connect([this] { CommTick(); });
     wb_.onDisplayTick = [this] { DisplayTick(); };
     wb_.onExitRequested = [this] { OnExitRequested(); };
     qApp->installEventFilter(this);
@@ -124,7 +124,7 @@ FrmKD452::FrmKD452(Workbench& wb, QtHost& host, QWidget* parent) : QMainWindow(p
 
 FrmKD452::~FrmKD452() {
     qApp->removeEventFilter(this);
-    wb_.onCommTick = nullptr;
+    commTicked_.Disconnect();
     wb_.onDisplayTick = nullptr;
     wb_.onExitRequested = nullptr;
     wb_.Cycle->hooks.setBusyPointer = nullptr;

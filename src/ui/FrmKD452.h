@@ -134,6 +134,7 @@ private:
     std::string ChiediFileConfig(bool save);
 
     Workbench& wb_;
+    Connection commTicked_;  // the status bar follows every communication tick
     QtHost& host_;
     MainCaptions captions_;
     QTabWidget* sstMain_;
