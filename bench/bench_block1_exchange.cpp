@@ -25,6 +25,7 @@
 #include "link/Commands.h"
 #include "link/ModComm.h"
 #include "link/ports/SystemPortProvider.h"
+#include "hosts/SteadyHost.h"
 #include "util/EventHost.h"
 
 #ifndef GW_SIM_PROGRAM

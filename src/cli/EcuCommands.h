@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/Workbench.h"
+#include "hosts/SteadyHost.h"
 #include "util/EventHost.h"
 
 namespace gw::cli {

@@ -16,6 +16,7 @@
 #include "link/ports/SystemPortProvider.h"
 #include "sim/SimulatedEcuPort.h"
 #include "link/ModComm.h"
+#include "hosts/SteadyHost.h"
 #include "util/EventHost.h"
 #include "util/HexText.h"
 #include "util/Numbers.h"

@@ -9,6 +9,7 @@
 #include "sim/SimEcu.h"
 #include "simtool/PtyServer.h"
 #include "simtool/SimToolOptions.h"
+#include "hosts/SteadyHost.h"
 #include "util/EventHost.h"
 
 namespace {

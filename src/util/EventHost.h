@@ -1,11 +1,10 @@
 // Hosts without a window system. TimerHost keeps timers and one-shot events and runs
 // those that are due; VirtualHost runs them on a virtual clock that jumps to the next
-// due event (the tests), SteadyHost on the steady clock, sleeping between events (the
-// command-line tool and the simulator program). Message boxes are recorded and answered
+// due event (the tests); the real-time hosts live outside the core (hosts/SteadyHost.h,
+// ui/QtHost.h). Message boxes are recorded and answered
 // from a script instead of being shown.
 #pragma once
 
-#include <chrono>
 #include <deque>
 #include <functional>
 #include <limits>
@@ -99,19 +98,5 @@ private:
     double maxStepUs_ = 1000.0;
 };
 
-// Real time on the steady clock; waits sleep until the next due event and spin only for
-// the last sub-millisecond part of a pause.
-class SteadyHost : public TimerHost {
-public:
-    SteadyHost();
-
-    double MicroClock() override;
-    double SecondsSinceMidnight() override;
-    void DoEvents() override;
-    void RunEventsUntil(double deadlineUs) override;
-
-private:
-    std::chrono::steady_clock::time_point start_;
-};
 
 }  // namespace gw

@@ -12,6 +12,7 @@
 #include "support/SimPorts.h"
 #include "support/SimProcess.h"
 #include "support/TempDir.h"
+#include "hosts/SteadyHost.h"
 #include "util/EventHost.h"
 
 using namespace gw;
