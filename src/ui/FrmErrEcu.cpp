@@ -8,11 +8,11 @@
 #include <QVBoxLayout>
 
 #include "ui/QtText.h"
+#include "ui/SyncWidgets.h"
 
 namespace gw {
 
 namespace {
-constexpr int kTwipsPerPixel = 15;
 
 // A cell's text; the state columns on their own backgrounds (present light red,
 // memorised light yellow), set when the cell is made.

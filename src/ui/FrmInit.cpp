@@ -4,11 +4,11 @@
 #include <QVBoxLayout>
 
 #include "ui/QtText.h"
+#include "ui/SyncWidgets.h"
 
 namespace gw {
 
 namespace {
-constexpr int kTwipsPerPixel = 15;
 }
 
 FrmInit::FrmInit(QWidget* owner, std::string type0Text)

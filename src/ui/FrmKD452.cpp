@@ -12,12 +12,12 @@
 #include <QVBoxLayout>
 
 #include "ui/QtText.h"
+#include "ui/SyncWidgets.h"
 
 namespace gw {
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 constexpr int kTallWindowPx = 9800 / kTwipsPerPixel;  // from here the Configuration page has the frame
 
 // The connection text without its trailing dots and blanks ("COM OK.." is "COM OK").

@@ -14,6 +14,7 @@
 #include "app/DictionaryEntries.h"
 #include "app/Workbench.h"
 #include "ui/QtText.h"
+#include "ui/SyncWidgets.h"
 
 namespace gw {
 
@@ -30,14 +31,6 @@ QString Lines(const std::string& s) {
     q.replace("\r\n", "\n");
     q.replace('\r', '\n');
     return q;
-}
-
-void SetText(QLabel* l, const QString& t) {
-    if (l->text() != t) l->setText(t);
-}
-
-void SetShown(QWidget* w, bool on) {
-    if (w->isVisibleTo(w->parentWidget()) != on) w->setVisible(on);
 }
 
 }  // namespace
@@ -194,19 +187,19 @@ void FrmUpdate::ShowState() {
             setPalette(p);
         }
     }
-    SetText(LblMsg, Lines(u.LblMsg));
-    SetText(LblRelEcu, ToQ(u.LblRelEcu));
-    SetText(LblRelEcu_Val, ToQ(u.LblRelEcu_Val));
-    SetText(LblRelFle, ToQ(u.LblRelFle));
-    SetText(LblRelFle_Val, ToQ(u.LblRelFle_Val));
-    SetText(LblBackBar, ToQ(u.LblBackBar));
-    SetShown(BarTrack, u.barVisible);
+    sync::Text(LblMsg, Lines(u.LblMsg));
+    sync::Text(LblRelEcu, ToQ(u.LblRelEcu));
+    sync::Text(LblRelEcu_Val, ToQ(u.LblRelEcu_Val));
+    sync::Text(LblRelFle, ToQ(u.LblRelFle));
+    sync::Text(LblRelFle_Val, ToQ(u.LblRelFle_Val));
+    sync::Text(LblBackBar, ToQ(u.LblBackBar));
+    sync::Shown(BarTrack, u.barVisible);
     const int px = std::clamp(u.barWidth / kTwipsPerPixel, 0, BarTrack->width());
     if (ShpBarUpDate->width() != px || ShpBarUpDate->height() != BarTrack->height())
         ShpBarUpDate->setGeometry(0, 0, px, BarTrack->height());
-    SetShown(ShpBarUpDate, u.barFilledVisible);
-    SetShown(CmdUpdate, u.nextVisible);
-    SetShown(CmdEsc, u.escVisible);
+    sync::Shown(ShpBarUpDate, u.barFilledVisible);
+    sync::Shown(CmdUpdate, u.nextVisible);
+    sync::Shown(CmdEsc, u.escVisible);
     if (CmdUpdate->isEnabled() != u.nextEnabled) CmdUpdate->setEnabled(u.nextEnabled);
     if (CmdEsc->isEnabled() != u.escEnabled) CmdEsc->setEnabled(u.escEnabled);
     const bool busy = u.busyPointer;

@@ -42,7 +42,6 @@ public:
     QTimer Timer1;           // 200 ms: the background blinks
 
     // Twips to pixels of the bar.
-    static constexpr int kTwipsPerPixel = 15;
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -1,4 +1,4 @@
-// SyncWidgets: small helpers the side windows use to copy their logic's state into
+// SyncWidgets: small helpers the windows use to copy their logic's state into
 // widgets, touching a widget only when what it shows differs (no flicker, no change
 // signals for values that stayed the same). No behaviour of their own.
 #pragma once
@@ -14,7 +14,12 @@
 
 #include "ui/QtText.h"
 
-namespace gw::sync {
+namespace gw {
+
+// Screen measures of the designed layouts are in twips.
+inline constexpr int kTwipsPerPixel = 15;
+
+namespace sync {
 
 inline void Text(QLabel* w, const std::string& s) {
     const QString q = ToQ(s);
@@ -27,6 +32,13 @@ inline void Text(QLineEdit* w, const std::string& s) {
 inline void Text(QAbstractButton* w, const std::string& s) {
     const QString q = ToQ(s);
     if (w->text() != q) w->setText(q);
+}
+inline void Text(QLabel* w, const QString& q) {
+    if (w->text() != q) w->setText(q);
+}
+// Shown or hidden as asked, whatever the parent's own visibility.
+inline void Shown(QWidget* w, bool on) {
+    if (w->isHidden() == on) w->setVisible(on);
 }
 inline void Title(QWidget* w, const std::string& s) {
     const QString q = ToQ(s);
@@ -53,4 +65,5 @@ inline void Checked(QAbstractButton* w, bool on) {
     if (w->isChecked() != on) w->setChecked(on);
 }
 
-}  // namespace gw::sync
+}  // namespace sync
+}  // namespace gw

@@ -18,20 +18,12 @@
 #include "ui/FrmKD452.h"
 #include "ui/FrmUpdate.h"
 #include "ui/QtHost.h"
+#include "ui/SyncWidgets.h"
 #include "ui/QtText.h"
 
 namespace gw {
 
 namespace {
-
-void SetText(QLabel* l, const std::string& text) {
-    const QString t = ToQ(text);
-    if (l->text() != t) l->setText(t);
-}
-
-void SetShown(QWidget* w, bool on) {
-    if (w->isHidden() == on) w->setVisible(on);
-}
 
 void SetBar(UCtrlBar* bar, int v) {
     const int clamped = std::clamp(v, 0, std::max(0, bar->MaxVal()));
@@ -148,17 +140,17 @@ void WorkbenchUi::ShowGeneral(GeneralPart part) {
     const GeneralView& v = scheduler_.View();
     switch (part) {
         case GeneralPart::SpeedAndInjectors: {
-            SetText(g->TxtRpm0, v.rpmText);
-            SetText(p->TxtRpm1, v.rpmText);
+            sync::Text(g->TxtRpm0, v.rpmText);
+            sync::Text(p->TxtRpm1, v.rpmText);
             for (int i = 0; i < GeneralPage::kCylinders; ++i) {
                 const auto k = static_cast<size_t>(i);
                 SetBar(g->InjPetBar[k], v.injectors.petBar[k]);
                 SetBar(g->InjGasBar[k], v.injectors.gasBar[k]);
             }
-            SetText(g->TxtInjTimePet0, v.injectors.petrolText);
-            SetText(g->TxtInjTimeGas0, v.injectors.gasText);
-            SetText(p->TxtInjTimePet1, v.injectors.petrolText);
-            SetText(p->TxtInjTimeGas1, v.injectors.gasText);
+            sync::Text(g->TxtInjTimePet0, v.injectors.petrolText);
+            sync::Text(g->TxtInjTimeGas0, v.injectors.gasText);
+            sync::Text(p->TxtInjTimePet1, v.injectors.petrolText);
+            sync::Text(p->TxtInjTimeGas1, v.injectors.gasText);
             break;
         }
         case GeneralPart::LambdaAndLevel: {
@@ -167,9 +159,9 @@ void WorkbenchUi::ShowGeneral(GeneralPart part) {
                                static_cast<QWidget*>(g->LblParLambdaMv), static_cast<QWidget*>(g->LblLambdaLean),
                                static_cast<QWidget*>(g->LblLambdaRich), static_cast<QWidget*>(g->BarLambda),
                                static_cast<QWidget*>(p->TxtLambda1), static_cast<QWidget*>(p->LblCalLambda)})
-                SetShown(w, l.visible);
-            SetText(g->TxtLambda0, l.text);
-            SetText(p->TxtLambda1, l.text);
+                sync::Shown(w, l.visible);
+            sync::Text(g->TxtLambda0, l.text);
+            sync::Text(p->TxtLambda1, l.text);
             if (g->BarLambda->ForeColor() != l.segmentColour) g->BarLambda->SetForeColor(l.segmentColour);
             if (lambdaSegment_ != l.segment) {
                 g->BarLambda->SetValore(l.segment);
@@ -188,19 +180,19 @@ void WorkbenchUi::ShowGeneral(GeneralPart part) {
             SetLight(g->CkbeV_02, v.lights.ev2);
             SetLight(g->CkbStatoAlim, v.lights.fuel);
             SetLight(g->CkbStatoEcu, v.lights.ecu);
-            SetText(g->TxtPressure0, v.pressure.pressureText);
-            SetText(p->TxtPressure1, v.pressure.pressureText);
-            SetText(p->TxtVacuum, v.pressure.vacuumText);
-            SetShown(p->TxtVacuum, v.pressure.vacuumVisible);
-            SetShown(p->LblCalVacuum, v.pressure.vacuumVisible);
+            sync::Text(g->TxtPressure0, v.pressure.pressureText);
+            sync::Text(p->TxtPressure1, v.pressure.pressureText);
+            sync::Text(p->TxtVacuum, v.pressure.vacuumText);
+            sync::Shown(p->TxtVacuum, v.pressure.vacuumVisible);
+            sync::Shown(p->LblCalVacuum, v.pressure.vacuumVisible);
             break;
         }
         case GeneralPart::Temperatures: {
-            SetText(g->TxtTmpVap0, v.temperatures.reducerText);
-            SetText(g->TxtTmpGas0, v.temperatures.gasText);
-            SetText(g->TxtSupply, v.temperatures.supplyText);
-            SetText(p->TxtTmpVap1, v.temperatures.reducerText);
-            SetText(p->TxtTmpGas1, v.temperatures.gasText);
+            sync::Text(g->TxtTmpVap0, v.temperatures.reducerText);
+            sync::Text(g->TxtTmpGas0, v.temperatures.gasText);
+            sync::Text(g->TxtSupply, v.temperatures.supplyText);
+            sync::Text(p->TxtTmpVap1, v.temperatures.reducerText);
+            sync::Text(p->TxtTmpGas1, v.temperatures.gasText);
             break;
         }
     }
@@ -278,7 +270,7 @@ void WorkbenchUi::ShowConfig() {
         const int sel = l.Valid(l.selected) ? l.selected : -1;
         if (cb->currentIndex() != sel) cb->setCurrentIndex(sel);
         if (cb->isEnabled() != l.enabled) cb->setEnabled(l.enabled);
-        SetShown(cb, l.visible);
+        sync::Shown(cb, l.visible);
     }
     ConfigPage* c = win_.Config();
     if (QButtonGroup* group = c->OptTypFuel[0]->group()) {
