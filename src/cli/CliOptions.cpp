@@ -11,7 +11,7 @@ namespace {
 
 // Every option, with the commands that take it (none listed: every command).
 struct CliOption {
-    OptionSpec spec;
+    OptionDef def;
     std::vector<std::string> commands;
 };
 
@@ -91,14 +91,18 @@ std::string Apply(const GivenOption& o, CliOptions& out, bool& oldFirmware, std:
     return "";
 }
 
+std::vector<OptionDef> Definitions() {
+    std::vector<OptionDef> defs;
+    for (const auto& o : Options()) defs.push_back(o.def);
+    return defs;
+}
+
 }  // namespace
 
 CliParse ParseCliArguments(const std::vector<std::string>& args) {
     CliParse parse;
-    std::vector<OptionSpec> specs;
-    for (const auto& o : Options()) specs.push_back(o.spec);
-    const ScannedArgs scanned = ScanOptions(args, specs);
-    if (std::any_of(scanned.options.begin(), scanned.options.end(), [](const GivenOption& o) { return o.name == "help"; })) {
+    const ScannedArgs scanned = ScanOptions(args, Definitions());
+    if (scanned.Given("help")) {
         parse.help = true;
         return parse;
     }
@@ -129,7 +133,7 @@ CliParse ParseCliArguments(const std::vector<std::string>& args) {
     std::string project;
     for (const auto& given : scanned.options) {
         const auto& o = *std::find_if(Options().begin(), Options().end(),
-                                      [&given](const CliOption& c) { return c.spec.name == given.name; });
+                                      [&given](const CliOption& c) { return c.def.name == given.name; });
         if (!o.commands.empty() && std::find(o.commands.begin(), o.commands.end(), out.command) == o.commands.end())
             return fail("--" + given.name + " is an option of " + Joined(o.commands) + ", not of " + out.command);
         const std::string why = Apply(given, out, oldFirmware, project);
@@ -143,8 +147,6 @@ CliParse ParseCliArguments(const std::vector<std::string>& args) {
 }
 
 std::string CliUsage() {
-    std::vector<OptionSpec> specs;
-    for (const auto& o : Options()) specs.push_back(o.spec);
     return "usage: gas-workbench-cli [--app-folder DIR] [--simulate | --com N | --usb] [COMMAND] [OPTIONS]\n"
            "\n"
            "commands:\n"
@@ -159,7 +161,7 @@ std::string CliUsage() {
            "  ports                                 the COM ports and the USB cables found\n"
            "\n"
            "options:\n" +
-           OptionHelp(specs) +
+           OptionHelp(Definitions()) +
            "\n"
            "Without a port option the link settings of BIN/SetCom.ini are used.\n";
 }

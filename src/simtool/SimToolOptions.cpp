@@ -9,8 +9,8 @@ namespace gw {
 
 namespace {
 
-const std::vector<OptionSpec>& Specs() {
-    static const std::vector<OptionSpec> specs = {
+const std::vector<OptionDef>& Definitions() {
+    static const std::vector<OptionDef> defs = {
         {"pty", "", "open a pseudo-terminal (required)"},
         {"firmware-version", "NNNN", "four-digit firmware version (default 0140)"},
         {"firmware-date", "DDMMYYYY", "firmware date (default 15032010)"},
@@ -23,7 +23,7 @@ const std::vector<OptionSpec>& Specs() {
         {"fault", "NAME", "add a fault (repeatable), see below"},
         {"help", "", "this text"},
     };
-    return specs;
+    return defs;
 }
 
 bool AllDigits(const std::string& s, std::size_t n) {
@@ -34,12 +34,8 @@ bool AllDigits(const std::string& s, std::size_t n) {
 
 SimToolParse ParseSimToolArguments(const std::vector<std::string>& args) {
     SimToolParse parse;
-    const ScannedArgs scanned = ScanOptions(args, Specs());
-    auto given = [&scanned](const char* name) {
-        return std::any_of(scanned.options.begin(), scanned.options.end(),
-                           [name](const GivenOption& o) { return o.name == name; });
-    };
-    if (given("help")) {
+    const ScannedArgs scanned = ScanOptions(args, Definitions());
+    if (scanned.Given("help")) {
         parse.help = true;
         return parse;
     }
@@ -52,7 +48,7 @@ SimToolParse ParseSimToolArguments(const std::vector<std::string>& args) {
 
     SimEcuOptions& o = parse.options;
     // The older firmware first, so that the options naming a field win whatever their order.
-    if (given("old-firmware")) o.identity = SimIdentity::OldFirmware();
+    if (scanned.Given("old-firmware")) o.identity = SimIdentity::OldFirmware();
     for (const auto& [name, v] : scanned.options) {
         if (name == "pty") {
             parse.pty = true;
@@ -99,7 +95,7 @@ std::string SimToolUsage() {
            "the terminal's path. Ends on SIGTERM or SIGINT.\n"
            "\n"
            "options:\n" +
-           OptionHelp(Specs()) + "\n" + SimFaults::Help();
+           OptionHelp(Definitions()) + "\n" + SimFaults::Help();
 }
 
 }  // namespace gw

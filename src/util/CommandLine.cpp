@@ -17,11 +17,11 @@ std::string WrittenName(const std::string& arg) {
     return name.substr(0, name.find('='));
 }
 
-std::string ScanError(const std::string& arg, int shortOption, const std::vector<OptionSpec>& specs) {
+std::string ScanError(const std::string& arg, int shortOption, const std::vector<OptionDef>& defs) {
     if (arg.rfind("--", 0) != 0) return "unknown option: -" + std::string(1, static_cast<char>(shortOption));
     const std::string name = WrittenName(arg);
     int matches = 0;
-    for (const auto& s : specs) {
+    for (const auto& s : defs) {
         if (s.name == name) return "--" + name + " takes no value";
         if (s.name.rfind(name, 0) == 0) ++matches;
     }
@@ -30,16 +30,22 @@ std::string ScanError(const std::string& arg, int shortOption, const std::vector
 
 }  // namespace
 
-ScannedArgs ScanOptions(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs) {
+bool ScannedArgs::Given(std::string_view name) const {
+    for (const auto& o : options)
+        if (o.name == name) return true;
+    return false;
+}
+
+ScannedArgs ScanOptions(const std::vector<std::string>& args, const std::vector<OptionDef>& defs) {
     ScannedArgs out;
     std::vector<option> table;
     bool hasHelp = false;
     // Each option returns its own code (its index past kFirstCode): options sharing a
     // prefix then make an abbreviation ambiguous instead of picking the first of them.
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        table.push_back(option{specs[i].name.c_str(), specs[i].value.empty() ? no_argument : required_argument,
+    for (std::size_t i = 0; i < defs.size(); ++i) {
+        table.push_back(option{defs[i].name.c_str(), defs[i].value.empty() ? no_argument : required_argument,
                                nullptr, kFirstCode + static_cast<int>(i)});
-        hasHelp = hasHelp || specs[i].name == "help";
+        hasHelp = hasHelp || defs[i].name == "help";
     }
     table.push_back(option{nullptr, 0, nullptr, 0});
     // getopt_long reorders its argv: it gets copies. "-" returns operands in place, ":"
@@ -63,14 +69,14 @@ ScannedArgs ScanOptions(const std::vector<std::string>& args, const std::vector<
             out.operands.emplace_back(optarg);
         } else if (c == 'h') {
             out.options.push_back(GivenOption{"help", ""});
-        } else if (c >= kFirstCode && c < kFirstCode + static_cast<int>(specs.size())) {
-            out.options.push_back(GivenOption{specs[static_cast<std::size_t>(c - kFirstCode)].name, optarg ? optarg : ""});
+        } else if (c >= kFirstCode && c < kFirstCode + static_cast<int>(defs.size())) {
+            out.options.push_back(GivenOption{defs[static_cast<std::size_t>(c - kFirstCode)].name, optarg ? optarg : ""});
         } else if (c == ':') {
             const std::string arg = argv[optind - 1];
             out.error = "--" + WrittenName(arg) + " needs a value";
             return out;
         } else {
-            out.error = ScanError(optind >= 1 && optind <= argc ? argv[optind - 1] : "", optopt, specs);
+            out.error = ScanError(optind >= 1 && optind <= argc ? argv[optind - 1] : "", optopt, defs);
             return out;
         }
     }
@@ -78,12 +84,12 @@ ScannedArgs ScanOptions(const std::vector<std::string>& args, const std::vector<
     return out;
 }
 
-std::string OptionHelp(const std::vector<OptionSpec>& specs) {
+std::string OptionHelp(const std::vector<OptionDef>& defs) {
     std::size_t width = 0;
-    auto left = [](const OptionSpec& s) { return "--" + s.name + (s.value.empty() ? "" : " " + s.value); };
-    for (const auto& s : specs) width = std::max(width, left(s).size());
+    auto left = [](const OptionDef& s) { return "--" + s.name + (s.value.empty() ? "" : " " + s.value); };
+    for (const auto& s : defs) width = std::max(width, left(s).size());
     std::string text;
-    for (const auto& s : specs) {
+    for (const auto& s : defs) {
         std::string l = left(s);
         l.resize(width, ' ');
         text += "  " + l + "  " + s.help + "\n";

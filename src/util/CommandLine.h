@@ -11,7 +11,7 @@
 
 namespace gw {
 
-struct OptionSpec {
+struct OptionDef {
     std::string name;   // without the dashes: "timeout"
     std::string value;  // the value's name in the help ("S"); empty for a flag
     std::string help;   // one line
@@ -26,14 +26,16 @@ struct ScannedArgs {
     std::vector<GivenOption> options;   // in the order given
     std::vector<std::string> operands;  // the words that are not options, in order
     std::string error;                  // what was wrong (unknown option, missing value); empty if nothing
+    // The option was given at least once.
+    bool Given(std::string_view name) const;
 };
 
 // args: the arguments without the program's name. "--name value" and "--name=value" both
-// give a value; "-h" stands for "--help" when the specs hold "help"; "--" ends the options.
-ScannedArgs ScanOptions(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs);
+// give a value; "-h" stands for "--help" when the defs hold "help"; "--" ends the options.
+ScannedArgs ScanOptions(const std::vector<std::string>& args, const std::vector<OptionDef>& defs);
 
 // The options' help, one line each: "  --name VALUE  help", the help texts in one column.
-std::string OptionHelp(const std::vector<OptionSpec>& specs);
+std::string OptionHelp(const std::vector<OptionDef>& defs);
 
 // A number that is the whole text (no blanks, no trailing characters) and lies in
 // [min, max]; nullopt otherwise (also for "nan" and "inf").
