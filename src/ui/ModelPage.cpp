@@ -3,7 +3,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QPointer>
 #include <QSignalBlocker>
 #include <optional>
 #include <QTabWidget>
@@ -320,32 +319,19 @@ public:
         QObject::connect(page_->CmdModSave, &QPushButton::clicked, &win, [this] { win_.MnuFileSaveConf_Click(); });
         QObject::connect(page_->CmdModOpen, &QPushButton::clicked, &win, [this] { win_.MnuFileLoadConf_Click(); });
 
-        QPointer<ModelPage> page(page_);
-        DisplayHooks& h = ui.Scheduler().hooks;
-        auto slotBefore = h.onSlot;
-        h.onSlot = [this, page, slotBefore](int slot) {
-            if (slotBefore) slotBefore(slot);
-            if (!page) return;
-            const bool shown = win_.SstMain()->currentWidget() == page;
+        // The current point on S2 (the display's mean petrol and gas times), the model's data
+        // and the warning on S4 and after a complete read.
+        connections_.push_back(ui.Scheduler().SlotRan.Connect([this](int slot) {
             if (slot == 2) {
-                // The current point: the display's mean petrol and gas times.
                 const InjectorsView& inj = ui_.Scheduler().View().injectors;
-                page->Logic().AddLivePair(inj.avgShownPetrol, inj.avgShownGas);
-                if (shown) page->Plot->update();
+                page_->Logic().AddLivePair(inj.avgShownPetrol, inj.avgShownGas);
+                if (win_.SstMain()->currentWidget() == page_) page_->Plot->update();
             } else if (slot == 4) {
                 Refresh();
             }
-        };
-        auto afterRead = h.refreshAfterRead;
-        h.refreshAfterRead = [this, page, afterRead] {
-            if (afterRead) afterRead();
-            if (page) Refresh();
-        };
-        auto language = win.onLanguageChosen;
-        win.onLanguageChosen = [this, page, language] {
-            if (language) language();
-            if (page) ApplyTexts();
-        };
+        }));
+        connections_.push_back(ui.Scheduler().RefreshedAfterRead.Connect([this] { Refresh(); }));
+        connect(&win, &FrmKD452::languageChosen, this, [this] { ApplyTexts(); });
         ApplyTexts();
     }
 
@@ -367,6 +353,7 @@ private:
     WorkbenchUi& ui_;
     Workbench& wb_;
     ModelPage* page_ = nullptr;
+    std::vector<Connection> connections_;
 };
 
 }  // namespace
