@@ -185,6 +185,21 @@ TEST(ModelPageLogic, ARefusedWriteIsShownUntilALaterWriteSucceeds) {
     EXPECT_EQ(page.WriteStateText(false), "");
     EXPECT_TRUE(rig.EcuHoldsTheModel());
     EXPECT_EQ(rig.wb->Image->ModelFitsTable, ModelFit::Exact);
+
+    // Off-line an edit holds the periodic reads back until the next communication tick, which
+    // recomputes the table from the model and sends nothing; the page says it is not written.
+    rig.wb->Cycle->MnuOffLine_Click();
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.wb->Comm->ComState == kComOffLine; }, 1'000'000));
+    const int writesOffLine = rig.TableWrites();
+    page.KeyStep(ModelButton::Up);
+    page.KeyRelease();
+    EXPECT_TRUE(rig.sched->FullWritePending());
+    rig.host.Advance(100'000);
+    EXPECT_FALSE(rig.sched->FullWritePending());
+    EXPECT_EQ(rig.wb->Image->Requests.CorTableWriteRequest, kCorWriteNone);
+    EXPECT_EQ(rig.wb->Image->CorTable, page.TableToWrite());
+    EXPECT_EQ(rig.TableWrites(), writesOffLine);
+    EXPECT_EQ(page.WriteStateText(true), page.Texts.notWrittenOffLine);
 }
 
 }  // namespace
