@@ -209,6 +209,8 @@ void ModelPlot::paintEvent(QPaintEvent*) {
     if (!trailLegend_.isEmpty()) {
         const QPointF at(r.left() + 14, r.top() + fm.height());
         p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(at.x() - 8, at.y() - fm.ascent() - 2, fm.horizontalAdvance(trailLegend_) + 22, fm.height() + 3));
         p.setBrush(kTrail);
         p.drawEllipse(at + QPointF(0, -fm.ascent() / 2 + 1), 4, 4);
         p.setPen(kAxis);
