@@ -8,6 +8,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/Colours.h"
 #include "app/DictionaryEntries.h"
 #include "app/MainCaptions.h"
 #include "app/MarkerTexts.h"
@@ -62,7 +63,7 @@ void ModelBox::SetRaised(bool raised) {
     raised_ = raised;
     setFrameStyle(QFrame::Panel | (raised ? QFrame::Raised : QFrame::Sunken));
     setLineWidth(raised ? 2 : 1);
-    SetColors(this, raised ? ColorOf(0xFFFF) : ColorOf(0xFFFFFF), Qt::black);
+    SetColors(this, ColorOf(raised ? kColYellow : kColWhite), Qt::black);
 }
 
 void ModelBox::mousePressEvent(QMouseEvent* e) {
