@@ -8,6 +8,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/AppFolder.h"
 #include "app/Colours.h"
 #include "app/DictionaryEntries.h"
 #include "app/MainCaptions.h"
@@ -302,6 +303,8 @@ public:
     ModelPageBinding(FrmKD452& win, WorkbenchUi& ui, Workbench& wb) : QObject(&win), win_(win), ui_(ui), wb_(wb) {
         setObjectName("ModelPageBinding");
         page_ = new ModelPage(wb.host, *wb.Image, &wb.Lingue);
+        // In service mode a table write is exported beside the program.
+        if (wb.Image->CorTableExportPath.empty()) wb.Image->CorTableExportPath = ExecutableFolder() + "/TEMPI4.TXT";
         page_->Logic().AppTitle = wb.AppTitle;
         QTabWidget* tabs = win.SstMain();
         const int current = tabs->currentIndex();
