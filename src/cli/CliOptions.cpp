@@ -15,7 +15,7 @@ struct CliOption {
     std::vector<std::string> commands;
 };
 
-const std::vector<std::string> kTalking = {"ping", "send", "identity", "read-config", "write-config", "flash"};
+const std::vector<std::string> kTalking = {"ping", "send", "identity", "read-config", "write-config", "flash", "model-show"};
 
 const std::vector<CliOption>& Options() {
     static const std::vector<CliOption> options = {
@@ -43,6 +43,7 @@ struct Command {
 constexpr Command kCommands[] = {
     {"monitor", nullptr}, {"ping", nullptr},         {"send", "HEX"},    {"identity", nullptr}, {"read-config", "FILE"},
     {"write-config", "FILE"}, {"flash", nullptr}, {"info", nullptr}, {"ports", nullptr},
+    {"model-show", nullptr},
 };
 
 const Command* FindCommand(const std::string& name) {
@@ -157,6 +158,7 @@ std::string CliUsage() {
            "  read-config FILE.var                  read blocks 2, 3, 5 and the correction table into the file\n"
            "  write-config FILE.var                 load a configuration file and write it to the ECU\n"
            "  flash [--yes] [--skip-failed-zones]   upgrade the firmware from BIN/Norvik512.frh\n"
+           "  model-show [--timeout S]              the ECU's correction table as its model and 192 entries\n"
            "  info                                  application folder, system, dictionary and scale settings\n"
            "  ports                                 the COM ports and the USB cables found\n"
            "\n"

@@ -15,6 +15,9 @@
 //   sim-key-off         the simulated ECU's ignition is off
 //   sim-errors          the simulated ECU holds two errors
 //   min-size            the main window at its minimum size
+//   sim-tuned-model     the simulated ECU holds the correction table of a tuned model
+//   sim-drive-on-gas    the simulated car is driven (changing loads) and runs on gas
+//   model-point N       the model page's point N (0-6) selected
 #pragma once
 
 #include <memory>
@@ -41,6 +44,9 @@ struct ScreenshotScript {
     bool simKeyOff = false;
     bool simErrors = false;
     bool minSize = false;
+    bool simTunedModel = false;
+    bool simDriveOnGas = false;
+    int modelPoint = -1;
 };
 
 // The script's settings; nullopt and the reason (with the line's number) when a line is

@@ -20,6 +20,7 @@
 #include "ui/FrmKD452.h"
 #include "ui/QtHost.h"
 #include "ui/QtText.h"
+#include "ui/ModelPage.h"
 #include "ui/Screenshots.h"
 #include "ui/SideWindows.h"
 #include "ui/WorkbenchUi.h"
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
         window = std::make_unique<FrmKD452>(wb, host);
         ui = std::make_unique<WorkbenchUi>(wb, host, *window);
         AttachSideWindows(*window, *ui, wb);
+        AttachModelPage(*window, *ui, wb);
         if (script) StartScreenshot(*script, wb, host, *window, *ui);
         window->show();
         // The first layout and paint before the timers start: a long first paint inside the
