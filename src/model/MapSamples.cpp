@@ -66,7 +66,9 @@ void MapRecord::ClearPetrol() {
 
 double VacuumClass(double vacuum) { return std::nearbyint(vacuum / kMapVacuumStep); }
 double QuantiseVacuum(double vacuum) { return VacuumClass(vacuum) * kMapVacuumStep; }
-double QuantiseTime(double ms) { return std::nearbyint(ms / kMapTimeStep) * kMapTimeStep; }
+// k / 5 rather than k x 0.2: the nearest double to the multiple, so that its shortest text
+// reads back to the same value.
+double QuantiseTime(double ms) { return std::nearbyint(ms / kMapTimeStep) / 5; }
 
 int DecodeSamples(MapRecord& record, bool gas, int set, const std::string& data, const SampleScale& scale) {
     if (set != 0 && set != 1) return 0;

@@ -124,7 +124,7 @@ TEST(MapSamples, PairPointsFollowTheCorrectionTableAndStayOnThePage) {
 TEST(MapFiles, SavedBytesFollowTheNumberFormat) {
     MapRecord r;
     r.PetrolVacuum[0] = 400;
-    r.PetrolTime[0] = QuantiseTime(3.8);  // 3.8000000000000003 as a double
+    r.PetrolTime[0] = 19 * 0.2;  // 3.8000000000000003 as a double
     r.GasVacuum[0] = 420;
     r.GasTime[0] = -0.2;
     const std::string comma = SaveMapText(r, NumberLocale::Comma());
