@@ -15,7 +15,7 @@ struct CliOption {
     std::vector<std::string> commands;
 };
 
-const std::vector<std::string> kTalking = {"ping", "send", "identity", "read-config", "write-config", "flash"};
+const std::vector<std::string> kTalking = {"ping", "send", "identity", "read-config", "write-config", "flash", "map-read"};
 
 const std::vector<CliOption>& Options() {
     static const std::vector<CliOption> options = {
@@ -42,7 +42,7 @@ struct Command {
 };
 constexpr Command kCommands[] = {
     {"monitor", nullptr}, {"ping", nullptr},         {"send", "HEX"},    {"identity", nullptr}, {"read-config", "FILE"},
-    {"write-config", "FILE"}, {"flash", nullptr}, {"info", nullptr}, {"ports", nullptr},
+    {"write-config", "FILE"}, {"flash", nullptr}, {"map-read", "FILE"}, {"info", nullptr}, {"ports", nullptr},
 };
 
 const Command* FindCommand(const std::string& name) {
@@ -157,6 +157,7 @@ std::string CliUsage() {
            "  read-config FILE.var                  read blocks 2, 3, 5 and the correction table into the file\n"
            "  write-config FILE.var                 load a configuration file and write it to the ECU\n"
            "  flash [--yes] [--skip-failed-zones]   upgrade the firmware from BIN/Norvik512.frh\n"
+           "  map-read FILE.map                     read the ECU's petrol and gas sample lists into a map file\n"
            "  info                                  application folder, system, dictionary and scale settings\n"
            "  ports                                 the COM ports and the USB cables found\n"
            "\n"

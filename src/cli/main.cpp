@@ -11,6 +11,7 @@
 #include "app/Workbench.h"
 #include "cli/CliOptions.h"
 #include "cli/EcuCommands.h"
+#include "cli/MapCommands.h"
 #include "link/ports/ComPortMap.h"
 #include "link/ports/FtdiEnumerator.h"
 #include "link/ports/SystemPortProvider.h"
@@ -197,5 +198,6 @@ int main(int argc, char** argv) {
     if (o.command == "read-config") return cli::ReadConfig(wb, host, o.operand, o.timeoutS);
     if (o.command == "write-config") return cli::WriteConfig(wb, host, o.operand, o.timeoutS);
     if (o.command == "flash") return cli::Flash(wb, host, o.timeoutS);
+    if (o.command == "map-read") return cli::MapRead(wb, host, o.operand, o.timeoutS);
     return Monitor(wb, host, o.seconds);
 }
