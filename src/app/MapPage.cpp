@@ -1,10 +1,22 @@
 #include "app/MapPage.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "util/FileIo.h"
 
 namespace gw {
+
+namespace {
+
+std::pair<int, int> Thresholds(const ParameterImage& image) {
+    const Block5Record& p = image.Block5Pending;
+    return {p.ShoRpm >= 0 ? p.ShoRpm : image.Block5.ShoRpm, p.Soglia1 >= 0 ? p.Soglia1 : image.Block5.Soglia1};
+}
+
+std::string RangeText(int low, int high) { return std::to_string(low) + " - " + std::to_string(high); }
+
+}  // namespace
 
 MapPage::MapPage(ParameterImage& image, const NumberLocale& locale, std::string dumpPath)
     : image_(image), locale_(locale), dumpPath_(std::move(dumpPath)) {}
@@ -76,14 +88,18 @@ void MapPage::SelectSpeedRange(int index) {
 std::vector<std::string> MapPage::SpeedRangeTexts() const {
     std::vector<std::string> out;
     for (const auto& [low, high] : image_.Scale().SoglieMapping)
-        out.push_back(std::to_string(low) + " - " + std::to_string(high));
+        out.push_back(RangeText(low, high));
     return out;
 }
 
+std::string MapPage::CurrentSpeedText() const {
+    if (!image_.EcuHasBlock5()) return {};
+    const auto [low, high] = Thresholds(image_);
+    return RangeText(low, high);
+}
+
 int MapPage::CurrentSpeedRange() const {
-    const Block5Record& p = image_.Block5Pending;
-    const int low = p.ShoRpm >= 0 ? p.ShoRpm : image_.Block5.ShoRpm;
-    const int high = p.Soglia1 >= 0 ? p.Soglia1 : image_.Block5.Soglia1;
+    const auto [low, high] = Thresholds(image_);
     const auto& pairs = image_.Scale().SoglieMapping;
     for (std::size_t i = 0; i < pairs.size(); ++i)
         if (pairs[i].first == low && pairs[i].second == high) return static_cast<int>(i);

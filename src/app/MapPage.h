@@ -51,6 +51,8 @@ public:
     std::vector<std::string> SpeedRangeTexts() const;
     // The entry holding block 5's thresholds (pending ones first); -1 when none does.
     int CurrentSpeedRange() const;
+    // Block 5's thresholds as an entry would show them ("2250 - 2750"); empty without block 5.
+    std::string CurrentSpeedText() const;
 
     bool ReadEnabled() const { return !autoTuning_; }
     bool ComputeEnabled() const { return matched_ >= 1 && !autoTuning_; }

@@ -1,5 +1,6 @@
 #include "ui/Screenshots.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -147,6 +148,9 @@ std::optional<ScreenshotScript> ParseScreenshotScript(const std::string& text, s
             s.simErrors = true;
         } else if (word == "min-size") {
             s.minSize = true;
+        } else if (word == "click") {
+            if (value.empty()) return fail("click takes a button's object name");
+            s.clicks.push_back(value);
         } else {
             return fail("unknown setting \"" + word + "\"");
         }
@@ -184,6 +188,11 @@ void StartScreenshot(const ScreenshotScript& script, Workbench& wb, QtHost& host
     if (script.about)
         QTimer::singleShot(static_cast<int>(script.after * 500), &window, [&window] {
             if (auto* a = window.findChild<QAction*>("MnuInfoAbout")) a->trigger();
+        });
+    if (!script.clicks.empty())
+        QTimer::singleShot(static_cast<int>(script.after * 500), &window, [clicks = script.clicks, &window] {
+            for (const std::string& name : clicks)
+                if (auto* b = window.findChild<QAbstractButton*>(ToQ(name))) b->click();
         });
     auto sideShown = std::make_shared<QWidget*>(nullptr);
     if (!script.side.empty())

@@ -15,11 +15,13 @@
 //   sim-key-off         the simulated ECU's ignition is off
 //   sim-errors          the simulated ECU holds two errors
 //   min-size            the main window at its minimum size
+//   click NAME          press the button of that object name halfway to the picture
 #pragma once
 
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "sim/SimEcu.h"
 
@@ -41,6 +43,7 @@ struct ScreenshotScript {
     bool simKeyOff = false;
     bool simErrors = false;
     bool minSize = false;
+    std::vector<std::string> clicks;
 };
 
 // The script's settings; nullopt and the reason (with the line's number) when a line is

@@ -21,6 +21,7 @@
 #include "ui/QtHost.h"
 #include "ui/QtText.h"
 #include "ui/Screenshots.h"
+#include "ui/MapPageUi.h"
 #include "ui/SideWindows.h"
 #include "ui/WorkbenchUi.h"
 
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
         window = std::make_unique<FrmKD452>(wb, host);
         ui = std::make_unique<WorkbenchUi>(wb, host, *window);
         AttachSideWindows(*window, *ui, wb);
+        AttachMapPage(*window, *ui, wb, host);
         if (script) StartScreenshot(*script, wb, host, *window, *ui);
         window->show();
         // The first layout and paint before the timers start: a long first paint inside the

@@ -170,6 +170,7 @@ TEST(MapPage, SpeedRangeWritesBlock5ThresholdsAndClearsBothLists) {
     ASSERT_TRUE(rig.Idle());
     EXPECT_EQ(rig.page->SpeedRangeTexts(), (std::vector<std::string>{"1800 - 2300", "2500 - 3000"}));
     EXPECT_EQ(rig.page->CurrentSpeedRange(), -1);  // the ECU's 2250 / 2750 is no entry
+    EXPECT_EQ(rig.page->CurrentSpeedText(), "2250 - 2750");
 
     rig.page->SelectSpeedRange(1);
     EXPECT_EQ(rig.page->Samples, MapRecord{});
