@@ -174,6 +174,8 @@ MapFileReading LoadMapText(const std::string& text, const NumberLocale& locale, 
             // An empty line is 0; "0" in front also reads a number starting with the separator.
             std::optional<double> v = locale.Parse("0" + line);
             if (!v) v = locale.Parse(line);
+            // A number too large to quantise is no sample value either.
+            if (v) v = field % 2 == 0 ? QuantiseVacuum(*v) : QuantiseTime(*v);
             if (!v || !std::isfinite(*v)) {
                 out.badLine = std::max(lineNo, 1);
                 std::string msg = badLineText;
@@ -182,9 +184,8 @@ MapFileReading LoadMapText(const std::string& text, const NumberLocale& locale, 
                 out.warnings.push_back({msg, title, MsgIcon::Exclamation});
                 return out;
             }
-            const double value = field % 2 == 0 ? QuantiseVacuum(*v) : QuantiseTime(*v);
             MapRecord& r = out.record;
-            (field == 0 ? r.PetrolVacuum : field == 1 ? r.PetrolTime : field == 2 ? r.GasVacuum : r.GasTime)[k] = value;
+            (field == 0 ? r.PetrolVacuum : field == 1 ? r.PetrolTime : field == 2 ? r.GasVacuum : r.GasTime)[k] = *v;
         }
     }
     return out;

@@ -91,7 +91,7 @@ std::string SaveMapText(const MapRecord& record, const NumberLocale& locale);
 
 // The map file's text read into `start`: each value quantised; a file that ends early
 // repeats its last line (0 when it has none); an empty line reads 0. A line that is not a
-// number stops the reading with a warning naming its line; the values read before it stay,
+// number (or one too large to quantise) stops the reading with a warning naming its line; the values read before it stay,
 // the others keep start's values. badLineText is the warning's text with "%1" for the line
 // number.
 struct MapFileReading {

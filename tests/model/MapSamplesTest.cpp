@@ -153,6 +153,7 @@ TEST(MapFiles, LoadQuantisesRepeatsTheLastLineAndStopsAtABadLine) {
         {"a short file repeats its last line", "405\r\n3,95\r\n410\r\n", 400, 4, 400, 410, 400, 0},
         {"an empty file reads 0", "", 0, 0, 0, 0, 0, 0},
         {"a bad line stops the reading", "405\r\n3,95\r\nabc\r\n1\r\n", 400, 4, 0, 7, 0, 3},
+        {"a time too large to quantise is a bad line", "405\r\n3,95\r\n1\r\n1e308\r\n", 400, 4, 0, 7, 0, 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -165,7 +166,7 @@ TEST(MapFiles, LoadQuantisesRepeatsTheLastLineAndStopsAtABadLine) {
         EXPECT_EQ(r.badLine, c.badLine);
         if (c.badLine) {
             ASSERT_EQ(r.warnings.size(), 1u);
-            EXPECT_EQ(r.warnings[0].text, "line 3");
+            EXPECT_EQ(r.warnings[0].text, "line " + std::to_string(c.badLine));
             EXPECT_EQ(r.record.GasTime[59], 7);  // what was not read keeps its value
         } else {
             EXPECT_TRUE(r.warnings.empty());
