@@ -223,4 +223,10 @@ TEST(MapPage, MapFileLoadsIntoThePageAndReportsABadLine) {
     EXPECT_TRUE(rig.page->LoadMapFile(rig.dir.Path() + "/b.map").empty());
     EXPECT_EQ(rig.page->Samples, saved);
     EXPECT_FALSE(rig.page->LoadMapFile(rig.dir.Path() + "/missing.map").empty());
+
+    // No petrol and gas samples of one class: "Compute" is disabled.
+    rig.dir.Write("c.map", "400\r\n3\r\n440\r\n3\r\n");
+    EXPECT_TRUE(rig.page->LoadMapFile(rig.dir.Path() + "/c.map").empty());
+    EXPECT_EQ(rig.page->Matched(), 0);
+    EXPECT_FALSE(rig.page->ComputeEnabled());
 }
