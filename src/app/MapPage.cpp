@@ -22,7 +22,8 @@ MapPage::MapPage(ParameterImage& image, const NumberLocale& locale, std::string 
     : image_(image), locale_(locale), dumpPath_(std::move(dumpPath)) {}
 
 void MapPage::Attach() {
-    image_.onSamples = [this](bool gas, int set, const std::string& data) { OnSampleAnswer(gas, set, data); };
+    samples_ = image_.SampleAnswer.Connect(
+        [this](bool gas, int set, const std::string& data) { OnSampleAnswer(gas, set, data); });
 }
 
 SampleScale MapPage::Scale() const {

@@ -86,6 +86,7 @@ private:
     bool autoTuning_ = false;
     int matched_ = 0;
     std::vector<MapPairPoint> pairs_;
+    Connection samples_;
 };
 
 }  // namespace gw

@@ -1,7 +1,6 @@
 #include "ui/MapPageUi.h"
 
 #include <QCoreApplication>
-#include <QPointer>
 #include <algorithm>
 
 #include "app/DictionaryEntries.h"
@@ -16,7 +15,7 @@
 namespace gw {
 
 MapPageUi::MapPageUi(FrmKD452& win, WorkbenchUi& ui, Workbench& wb, QtHost& host)
-    : QObject(&win), win_(win), wb_(wb) {
+    : QObject(&win), wb_(wb) {
     setObjectName("MapPageUi");
     // "Map.txt" of service mode goes beside the program.
     const std::string dump = FromQ(QCoreApplication::applicationDirPath()) + "/Map.txt";
@@ -25,19 +24,11 @@ MapPageUi::MapPageUi(FrmKD452& win, WorkbenchUi& ui, Workbench& wb, QtHost& host
     widget_ = new MapPageWidget(*core_, host, wb.AppFolder);
     win.SetPage(FrmKD452::kTabMap, widget_);
 
-    QPointer<MapPageUi> self(this);
-    DisplayHooks& h = ui.Scheduler().hooks;
-    h.autoTuningTicked = [self] { return self && self->core_->AutoTuning(); };
-    auto slotBefore = h.onSlot;
-    h.onSlot = [self, slotBefore](int slot) {
-        if (slotBefore) slotBefore(slot);
-        if (self && slot == 2) self->ShowCurrentPoint();
-    };
-    auto languageBefore = win.onLanguageChosen;
-    win.onLanguageChosen = [self, languageBefore] {
-        if (languageBefore) languageBefore();
-        if (self) self->ApplyTexts();
-    };
+    tuning_ = ui.Scheduler().AutoTuningTicked.Bind([this] { return core_->AutoTuning(); });
+    slots_ = ui.Scheduler().SlotRan.Connect([this](int slot) {
+        if (slot == 2) ShowCurrentPoint();
+    });
+    connect(&win, &FrmKD452::languageChosen, this, [this] { ApplyTexts(); });
     ApplyTexts();
 }
 

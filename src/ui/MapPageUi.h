@@ -29,10 +29,10 @@ public:
 private:
     void ShowCurrentPoint();
 
-    FrmKD452& win_;
     Workbench& wb_;
     std::unique_ptr<MapPage> core_;
     MapPageWidget* widget_;
+    Connection tuning_, slots_;
 };
 
 // Makes the Map page (owned by the main window) in place of the tab's placeholder.

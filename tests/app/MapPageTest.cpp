@@ -31,7 +31,7 @@ struct Rig {
     std::unique_ptr<DisplayScheduler> sched;
     std::unique_ptr<MapPage> page;
     int changes = 0;
-    Connection changed;
+    Connection changed, tuning;
 
     explicit Rig(bool acquisition = true) {
         const std::string src = GW_SOURCE_DIR;
@@ -47,7 +47,7 @@ struct Rig {
         sched->Attach();
         page = std::make_unique<MapPage>(*image, host.Locale(), dir.Path() + "/Map.txt");
         page->Attach();
-        sched->hooks.autoTuningTicked = [this] { return page->AutoTuning(); };
+        tuning = sched->AutoTuningTicked.Bind([this] { return page->AutoTuning(); });
         changed = page->Changed.Connect([this] { ++changes; });
         wb->Main();
         wb->Comm->Simulated = true;
