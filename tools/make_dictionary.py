@@ -403,6 +403,18 @@ BLOCKS = [
         ("UpgradeIncomplete", "upgrade window: zones were left unwritten (a recovery file is kept)",
          "UpGrade incomplete: repeat it ", "Aggiornamento incompleto: ripeterlo "),
     ]),
+    ("[FrmMap]", "Map", "map page's own texts", [
+        ("CmdMapOpen", "button CmdMapOpen: load a map file", "Open...", "Apri..."),
+        ("CmdMapSave", "button CmdMapSave: save the samples as a map file", "Save...", "Salva..."),
+        ("TimeAxis", "plot's vertical axis", "Injection time (ms)", "Tempo di iniezione (ms)"),
+        ("BadLine", "map file line that is not a number (%1: the line's number)",
+         "Line %1 of the map file is not a number. Loading stopped; the values before it were loaded.",
+         "La riga %1 del file mappa non è un numero. Caricamento interrotto; i valori precedenti sono stati caricati."),
+        ("Unreadable", "map file that cannot be read (%1: its path)",
+         "The map file cannot be read: %1", "Il file mappa non può essere letto: %1"),
+        ("NotSaved", "first line of the box of a map file that was not saved",
+         "The map file was not saved:", "Il file mappa non è stato salvato:"),
+    ]),
 ]
 
 LANGUAGES = ("#English", "#Italiano")

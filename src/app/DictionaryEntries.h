@@ -278,4 +278,14 @@ constexpr int kMainLeftOnPetrol = 26;  // configuration load on gas: the switch 
 constexpr int kMainUpgradeIncomplete = 27;  // upgrade window: zones were left unwritten (a recovery file is kept)
 constexpr int kMainEntryCount = 27;
 
+// Map page's own texts: the marker entry, then its entries at marker + offset.
+constexpr const char* kMarkerMap = "[FrmMap]";
+constexpr int kMapCmdMapOpen = 1;  // button CmdMapOpen: load a map file
+constexpr int kMapCmdMapSave = 2;  // button CmdMapSave: save the samples as a map file
+constexpr int kMapTimeAxis = 3;  // plot's vertical axis
+constexpr int kMapBadLine = 4;  // map file line that is not a number (%1: the line's number)
+constexpr int kMapUnreadable = 5;  // map file that cannot be read (%1: its path)
+constexpr int kMapNotSaved = 6;  // first line of the box of a map file that was not saved
+constexpr int kMapEntryCount = 6;
+
 }  // namespace gw

@@ -15,7 +15,7 @@ struct CliOption {
     std::vector<std::string> commands;
 };
 
-const std::vector<std::string> kTalking = {"ping", "send", "identity", "read-config", "write-config", "flash", "model-show"};
+const std::vector<std::string> kTalking = {"ping", "send", "identity", "read-config", "write-config", "flash", "model-show", "map-read"};
 
 const std::vector<CliOption>& Options() {
     static const std::vector<CliOption> options = {
@@ -42,7 +42,7 @@ struct Command {
 };
 constexpr Command kCommands[] = {
     {"monitor", nullptr}, {"ping", nullptr},         {"send", "HEX"},    {"identity", nullptr}, {"read-config", "FILE"},
-    {"write-config", "FILE"}, {"flash", nullptr}, {"info", nullptr}, {"ports", nullptr},
+    {"write-config", "FILE"}, {"flash", nullptr}, {"map-read", "FILE"}, {"info", nullptr}, {"ports", nullptr},
     {"model-show", nullptr},
 };
 
@@ -159,6 +159,7 @@ std::string CliUsage() {
            "  write-config FILE.var                 load a configuration file and write it to the ECU\n"
            "  flash [--yes] [--skip-failed-zones]   upgrade the firmware from BIN/Norvik512.frh\n"
            "  model-show [--timeout S]              the ECU's correction table as its model and 192 entries\n"
+           "  map-read FILE.map                     read the ECU's petrol and gas sample lists into a map file\n"
            "  info                                  application folder, system, dictionary and scale settings\n"
            "  ports                                 the COM ports and the USB cables found\n"
            "\n"

@@ -12,6 +12,7 @@
 #include "cli/CliOptions.h"
 #include "cli/EcuCommands.h"
 #include "cli/ModelCommands.h"
+#include "cli/MapCommands.h"
 #include "link/ports/ComPortMap.h"
 #include "link/ports/FtdiEnumerator.h"
 #include "link/ports/SystemPortProvider.h"
@@ -199,5 +200,6 @@ int main(int argc, char** argv) {
     if (o.command == "write-config") return cli::WriteConfig(wb, host, o.operand, o.timeoutS);
     if (o.command == "flash") return cli::Flash(wb, host, o.timeoutS);
     if (o.command == "model-show") return cli::ModelShow(wb, host, o.timeoutS);
+    if (o.command == "map-read") return cli::MapRead(wb, host, o.operand, o.timeoutS);
     return Monitor(wb, host, o.seconds);
 }

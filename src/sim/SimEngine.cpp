@@ -155,14 +155,7 @@ void SimEngine::Step() {
         gasMinutesMs_ = 0;
         countMinute(7);
     }
-    // Operating samples every 2 s while acquisition is enabled.
-    if (running && (mem_.block2[11] || mem_.block2[12]) && (sampleMs_ += stepMs) >= 2000) {
-        sampleMs_ = 0;
-        auto& list = fuel_ == 3 ? mem_.gasSamples : mem_.petrolSamples;
-        int& next = nextSample_[fuel_ == 3 ? 1 : 0];
-        list[static_cast<std::size_t>(next)] = {ClampU16(petrolMs_ / 0.008), ClampU16(vacuum_)};
-        next = (next + 1) % static_cast<int>(SimMemory::SampleSlots);
-    }
+    samples_.Step(running, fuel_, vacuum_, petrolMs_, stepMs);
 }
 
 void SimEngine::WriteLive() {

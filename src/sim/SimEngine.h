@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "sim/SimMemory.h"
+#include "sim/SimSamples.h"
 
 namespace gw {
 
@@ -76,8 +77,7 @@ private:
     int fuel_ = 0;
     double switchHeldMs_ = 0;
     double keyOnMinutesMs_ = 0, gasMinutesMs_ = 0;
-    double sampleMs_ = 0;
-    int nextSample_[2] = {14, 14};
+    SimSamples samples_{mem_};
 };
 
 }  // namespace gw

@@ -1,5 +1,6 @@
 #include "ui/Screenshots.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -183,6 +184,9 @@ std::optional<ScreenshotScript> ParseScreenshotScript(const std::string& text, s
             s.simTunedModel = true;
         } else if (word == "sim-drive-on-gas") {
             s.simDriveOnGas = true;
+        } else if (word == "click") {
+            if (value.empty()) return fail("click takes a button's object name");
+            s.clicks.push_back(value);
         } else {
             return fail("unknown setting \"" + word + "\"");
         }
@@ -232,6 +236,11 @@ void StartScreenshot(const ScreenshotScript& script, Workbench& wb, QtHost& host
     if (script.modelPoint >= 0)
         QTimer::singleShot(static_cast<int>(script.after * 500), &window, [point = script.modelPoint, &window] {
             if (ModelPage* page = ModelPageOf(window)) page->Logic().SelectPoint(point);
+        });
+    if (!script.clicks.empty())
+        QTimer::singleShot(static_cast<int>(script.after * 500), &window, [clicks = script.clicks, &window] {
+            for (const std::string& name : clicks)
+                if (auto* b = window.findChild<QAbstractButton*>(ToQ(name))) b->click();
         });
     auto sideShown = std::make_shared<QWidget*>(nullptr);
     if (!script.side.empty())

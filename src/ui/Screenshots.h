@@ -18,11 +18,13 @@
 //   sim-tuned-model     the simulated ECU holds the correction table of a tuned model
 //   sim-drive-on-gas    the simulated car is driven (changing loads) and runs on gas
 //   model-point N       the model page's point N (0-6) selected
+//   click NAME          press the button of that object name halfway to the picture
 #pragma once
 
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "sim/SimEcu.h"
 
@@ -47,6 +49,7 @@ struct ScreenshotScript {
     bool simTunedModel = false;
     bool simDriveOnGas = false;
     int modelPoint = -1;
+    std::vector<std::string> clicks;
 };
 
 // The script's settings; nullopt and the reason (with the line's number) when a line is
