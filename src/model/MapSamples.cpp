@@ -136,7 +136,8 @@ std::vector<MapPairPoint> PairPoints(const MapRecord& map, const TimeTable& corT
                                                                static_cast<double>(kCorTimeEntries - 1)));
         for (std::size_t j = 0; j < kUsed; ++j) {
             if (!(map.GasVacuum[j] > 0) || VacuumClass(map.GasVacuum[j]) != cls) continue;
-            points.push_back({std::min(petrol, kModelXMax), std::min(corTable[entry] + map.GasTime[j], kModelYMax)});
+            points.push_back({std::min(petrol, static_cast<double>(kModelXMax)),
+                              std::min(corTable[entry] + map.GasTime[j], static_cast<double>(kModelYMax))});
         }
     }
     return points;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "model/ModelEditing.h"
 #include "model/TimeTable.h"
 #include "util/NumberLocale.h"
 #include "util/Warnings.h"
@@ -21,9 +22,6 @@ inline constexpr double kMapVacuumStep = 20;  // mbar of one vacuum class
 inline constexpr double kMapTimeStep = 0.2;   // ms
 inline constexpr double kMapMaxTimeMs = 50;   // a decoded sample above this is empty
 inline constexpr double kMapMaxVacuum = 6000;
-// Limits of the model page's axes (petrol ms across, gas ms up).
-inline constexpr double kModelXMax = 20;
-inline constexpr double kModelYMax = 31;
 // Correction-table entries indexed by petrol time (0.128 ms apart).
 inline constexpr int kCorTimeEntries = 184;
 inline constexpr double kCorTimeStepMs = 0.128;
