@@ -6,7 +6,9 @@
 #include "app/DictionaryEntries.h"
 #include "link/Commands.h"
 #include "link/ModComm.h"
+#include "model/CorTableWrite.h"
 #include "model/CorrectionTables.h"
+#include "model/ModelEditing.h"
 #include "model/EcuRequests.h"
 #include "util/Numbers.h"
 #include "util/Waits.h"
@@ -26,14 +28,6 @@ const BoxColours kSpeedOkBox{kBlack, kYellow};    // black text on yellow
 // Cycle lengths and pauses that the configuration file does not hold.
 constexpr int kMaxFirstCycle = 4, kMaxSecondCycle = 6, kMaxFirstPause = 8;
 constexpr int kMinFirstCycle = 6, kMinSecondCycle = 4, kMinFirstPause = 4;
-
-void RecomputeModel(ModelRecord& model) {
-    for (int i = 0; i < 6; ++i) {
-        ModelPoint& p = model.points[static_cast<std::size_t>(i)];
-        p.X = p.DefaultPlace + p.Shift;
-        p.Y = model.Alfa * p.X + p.Enrich + model.Offset;
-    }
-}
 
 // Restores a value when the scope ends, unless told to keep the new one.
 template <class T>
@@ -211,7 +205,6 @@ void Calibration::Timer3_Timer() {
     } guard{*this};
 
     ReadLiveBlocks();
-    ServeTableWrite();
     TakeSample();
     if (force_) {
         RunState();
@@ -313,20 +306,11 @@ bool Calibration::PollBlock2() { return comm_.SendMsgWait(RequestMsg(CMD_READ_ME
 
 void Calibration::Wait(double us) { WaitMicroseconds(host_, us); }
 
-void Calibration::RequestTableWrite() {
-    if (tableWrite_ == TableWrite::None) tableWrite_ = TableWrite::FromModel;
-}
+void Calibration::RequestTableWrite() { RequestCorTableWrite(image_, kCorWriteFromModel); }
 
-void Calibration::WriteCheckedTable() { tableWrite_ = TableWrite::AsItIs; }
-
-void Calibration::WriteRestoredTable() { tableWrite_ = TableWrite::AsItIs; }
-
-void Calibration::ServeTableWrite() {
-    if (tableWrite_ == TableWrite::None || comm_.ComState != kComIdle) return;
-    if (tableWrite_ == TableWrite::FromModel) ModelToTable(image_.CorTable, image_.Model);
-    if (SendCorrectionTable(comm_, image_.CorTable, image_.CorTableEcu, image_.Scale().K_Time_Inj_ms, ""))
-        tableWrite_ = TableWrite::None;
-}
+// The table the image holds is the one meant for the ECU (the checked result, the restored
+// backup): a request still pending to rebuild it from the model would undo it.
+void Calibration::WriteTableAsItIs() { image_.Requests.CorTableWriteRequest = kCorWriteTable; }
 
 void Calibration::BeginStep(const char* code) {
     view_.escEnabled = true;
@@ -666,7 +650,7 @@ void Calibration::IdlePhaseEnd() {
     resultCode_ = FinalCheck(image_.Model, table, limits);
     resultLimit_ = LimitOfCode(resultCode_, limits);
     image_.CorTable = table;
-    WriteCheckedTable();
+    WriteTableAsItIs();
     ModelChanged.Emit();
     IdleMarker.Emit(idleRefTime_, idleRefTime_ + idleOffset_);
     SetState(resultCode_ == 0 ? CalDone : CalResult);
@@ -734,7 +718,7 @@ void Calibration::StateCancel() {
         std::copy_n(tableBackup_.begin(), kBackupTableEntries, image_.CorTable.begin());
         image_.Model = modelBackup_;
         ModelChanged.Emit();
-        WriteRestoredTable();
+        WriteTableAsItIs();
         // 5.
         for (int i = 0; i < 10; ++i) Wait(100'000);
         // 6. Block 2 as it was, on petrol.
@@ -742,9 +726,12 @@ void Calibration::StateCancel() {
             Restore<Block2Record> image2(image_.Block2);
             const Block2Record now = image_.Block2;
             image_.Block2 = block2Backup_;
-            // The ECU's own states are not the workbench's to write back.
+            // The ECU's own states and its working-time counters are not the workbench's to
+            // write back: the counters went on counting during the calibration.
             image_.Block2.Mode2 = now.Mode2;
             image_.Block2.SlaveState = now.SlaveState;
+            image_.Block2.Minutes1 = now.Minutes1;
+            image_.Block2.Minutes2 = now.Minutes2;
             image_.Block2Pending.Mode = 0;
             if (!WriteBlock(image_, 2, comm_)) {
                 image_.Block2Pending.Mode = kNoChangeByte;

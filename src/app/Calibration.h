@@ -180,12 +180,10 @@ private:
     bool SendSlaveSwitch();
     bool PollBlock2();
     void Wait(double us);
-    // The correction table to the ECU: built from the model, or (the checked result, the
-    // restored backup) as the image holds it.
+    // The correction table to the ECU (served by the communication cycle): built from the
+    // model, or as the image holds it.
     void RequestTableWrite();
-    void WriteCheckedTable();
-    void WriteRestoredTable();
-    void ServeTableWrite();
+    void WriteTableAsItIs();
     void BeginStep(const char* code);
     std::string TimeLeftLine() const;
     int CycleLength(bool raised) const;
@@ -229,8 +227,6 @@ private:
     double resultLimit_ = 0;
     std::string lastReportLine_;
     std::vector<std::string> ignoredNote_;
-    enum class TableWrite { None, FromModel, AsItIs };
-    TableWrite tableWrite_ = TableWrite::None;
     std::array<double, 4> samples_{};
     int sampleCount_ = 0;
 

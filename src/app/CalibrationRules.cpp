@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "model/CorrectionTables.h"
+#include "model/ModelEditing.h"
 #include "util/FileIo.h"
 #include "util/FileSys.h"
 #include "util/Numbers.h"
@@ -13,18 +14,6 @@
 namespace gw {
 
 namespace {
-
-constexpr float kYMax = 465.0f / 15.0f;  // top of the model plot (ms)
-constexpr int kRecomputedPoints = 6;     // points 0 ... 5 follow the line; point 6 keeps its values
-
-// Points 0 ... 5: X = default place + shift, Y = Alfa x X + enrichment + Offset.
-void RecomputeLine(ModelRecord& model) {
-    for (int i = 0; i < kRecomputedPoints; ++i) {
-        ModelPoint& p = model.points[static_cast<std::size_t>(i)];
-        p.X = p.DefaultPlace + p.Shift;
-        p.Y = model.Alfa * p.X + p.Enrich + model.Offset;
-    }
-}
 
 // Nearest integer with ties to even, a value within a billionth of a half counting as the
 // half (decimal ties land just beside it in binary).
@@ -126,10 +115,10 @@ std::vector<std::string> AdaptEnrichments(ModelRecord& model, const std::string&
         e = RoundHalfEvenExact(e / kCorrectionQuantum) * kCorrectionQuantum;
         const double line = static_cast<double>(model.Alfa) * p.X + model.Offset;
         while (line + e < 0) e += kCorrectionQuantum;
-        while (line + e > kYMax) e -= kCorrectionQuantum;
+        while (line + e > kModelYMax) e -= kCorrectionQuantum;
         p.Enrich = static_cast<float>(e);
     }
-    RecomputeLine(model);
+    RecomputeModel(model);
     return parsed.ignored;
 }
 
@@ -148,7 +137,7 @@ int FinalCheck(ModelRecord& model, TimeTable& table, const FinalCheckLimits& l) 
         model.Alfa = static_cast<float>(l.AlfaMax);
         code = 4;
     }
-    RecomputeLine(model);
+    RecomputeModel(model);
     ModelToTable(table, model);
     // Without injector limits (no type chosen or a type without them) only the curves hold.
     const bool injLimits = l.InjLimitHigh != 0 || l.InjLimitLow != 0;
