@@ -195,6 +195,9 @@ void Calibration::CmdCalCancel_Click() {
 
 void Calibration::Timer3_Timer() {
     if (tickRunning_) return;
+    // A tick let through while another exchange waits for its answer (a table transfer, a
+    // block write) is skipped: it would change the image under that exchange.
+    if (comm_.ComState == kComSending || comm_.ComState == kComWaiting) return;
     tickRunning_ = true;
     struct Guard {
         Calibration& c;

@@ -65,7 +65,7 @@ double CorrectionRule(const CorrectionInput& in) {
 }
 
 float IdlePlace(double idleRefTime) {
-    return static_cast<float>(RoundHalfEvenExact(idleRefTime * 125.0 / 100.0 / kPlaceStep) * kPlaceStep);
+    return static_cast<float>(NearestEvenTolerant(idleRefTime * 125.0 / 100.0 / kCorTableStepMs) * kCorTableStepMs);
 }
 
 ParsedNote ParseInjectorNote(const std::string& note) {

@@ -18,8 +18,6 @@ namespace gw {
 
 // The correction quantum, held in single precision as the model page's Offset step.
 inline constexpr double kCorrectionQuantum = static_cast<double>(0.104f);
-// Step of the model's places.
-inline constexpr double kPlaceStep = static_cast<double>(0.128f);
 
 // Nearest whole number, ties to the even one, on the exact binary value.
 double RoundHalfEvenExact(double x);
@@ -39,8 +37,8 @@ struct CorrectionInput {
 };
 double CorrectionRule(const CorrectionInput& in);
 
-// Point 1's place at idle: IdleRefTime x 1.25 in whole 0.128 ms steps (ties to even), as a
-// single-precision value.
+// Point 1's place at idle: IdleRefTime x 1.25 in whole 0.128 ms steps (ties to even, a
+// decimal tie counting as one), as a single-precision value.
 float IdlePlace(double idleRefTime);
 
 // ---- the enrichment adaptation ----
