@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "app/DictionaryEntries.h"
 #include "link/Commands.h"
@@ -87,11 +88,19 @@ CalibrationTexts CalibrationTexts::Read(const MainCaptions& c) {
 
 Calibration::Calibration(Host& host, ClsComm& comm, ParameterImage& image, const CalibrationParameters& params,
                          const ScaleConfig& scale, std::string reportPath)
-    : host_(host), comm_(comm), image_(image), params_(params), scale_(scale), reportPath_(std::move(reportPath)) {
+    : host_(host),
+      comm_(comm),
+      image_(image),
+      params_(params),
+      scale_(scale),
+      reportPath_(std::move(reportPath)) {
     texts_ = CalibrationTexts::Read(MainCaptions{});
     timer_ = host_.CreateTimer([this] { Timer3_Timer(); });
     timer_->SetIntervalMs(kTimerMs);
     timer_->SetEnabled(false);
+    deferred_ = host_.CreateTimer([this] { Timer3_Timer(); });
+    deferred_->SetIntervalMs(1);
+    deferred_->SetEnabled(false);
     view_.message = texts_.Idle;
     view_.barWidth = kBarFullWidth;
     published_ = view_;
@@ -195,9 +204,14 @@ void Calibration::CmdCalCancel_Click() {
 
 void Calibration::Timer3_Timer() {
     if (tickRunning_) return;
-    // A tick let through while another exchange waits for its answer (a table transfer, a
-    // block write) is skipped: it would change the image under that exchange.
-    if (comm_.ComState == kComSending || comm_.ComState == kComWaiting) return;
+    // A tick let through while another exchange waits for its answer, or while the correction
+    // table is being sent, would change the image under that transfer: it runs as soon as
+    // the transfer is over.
+    if (comm_.ComState == kComSending || comm_.ComState == kComWaiting || image_.CorTableTransferRunning) {
+        deferred_->SetEnabled(true);
+        return;
+    }
+    deferred_->SetEnabled(false);
     tickRunning_ = true;
     struct Guard {
         Calibration& c;
@@ -226,7 +240,7 @@ void Calibration::Timer3_Timer() {
 }
 
 void Calibration::ReadLiveBlocks() {
-    // Another exchange in progress (or no link): the image is used as it stands.
+    // No link: the image is used as it stands.
     if (comm_.ComState != kComIdle) return;
     comm_.AttesaGlobale_usec = kDirectReadWaitUs;
     for (const std::uint8_t command : {CMD_READ_MEM1, CMD_READ_MEM2})

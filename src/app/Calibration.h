@@ -207,6 +207,7 @@ private:
     std::string reportPath_;
     CalibrationTexts texts_;
     std::unique_ptr<Timer> timer_;
+    std::unique_ptr<Timer> deferred_;  // a tick put off until another exchange is over
     CalibrationView view_;
     CalibrationView published_;
 
