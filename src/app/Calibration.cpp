@@ -383,6 +383,10 @@ void Calibration::StatePaused() {
 void Calibration::StateStart() {
     BeginStep("00");
     view_.message = texts_.Starting;
+    if (!backupTaken_ && !(EcuDataRead() && image_.CorTableKnown)) {
+        BarRefresh();
+        return;  // nothing is saved (or changed) before the ECU's data are in
+    }
     if (!backupTaken_) {
         backupTaken_ = true;
         block2Backup_ = image_.Block2;

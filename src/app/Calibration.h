@@ -19,6 +19,7 @@
 #include "model/ParameterImage.h"
 #include "model/ScaleConfig.h"
 #include "util/Host.h"
+#include "util/Query.h"
 #include "util/Signal.h"
 
 namespace gw {
@@ -122,6 +123,10 @@ public:
     // The idle marker (ShpPmin) of the model plot: petrol time, gas time (ms), when the
     // calibration has ended its idle phase.
     Signal<double, double> IdleMarker;
+
+    // The ECU's blocks and correction table have been read since the link was made. The
+    // start waits for it: what a cancel restores must be what the ECU held.
+    Query<bool()> EcuDataRead{false};
 
     // ---- state, for the page, the command-line tool and the tests ----
     State CalState() const { return state_; }

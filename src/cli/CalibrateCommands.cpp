@@ -95,6 +95,7 @@ int Calibrate(Workbench& wb, Host& host, const CliOptions& o, SimEcu* ecu) {
     wb.OpenCommLog(DateText());
     Calibration cal(host, *wb.Comm, *wb.Image, wb.Calib, wb.Scale, ExecutableFolder() + "/TaraCorr.txt");
     cal.SetTexts(CalibrationTexts::Read(MainCaptions::Read(wb.Lingue)));
+    const Connection dataRead = cal.EcuDataRead.Bind([&] { return wb.RequestsEnabled && !sched.RefreshPending; });
     std::unique_ptr<CalibrationDriver> driver;
     if (ecu && o.simDriver != 0) {
         SimEngine& engine = ecu->Engine();

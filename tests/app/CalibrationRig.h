@@ -45,6 +45,7 @@ struct CalibrationRig {
     std::unique_ptr<gw::DisplayScheduler> sched;
     std::unique_ptr<gw::Calibration> cal;
     std::unique_ptr<gw::CalibrationDriver> driver;
+    gw::Connection dataRead;
 
     explicit CalibrationRig(const gw::SimEcuOptions& options = CarOptions(1.456), bool withDriver = true) {
         ecu = std::make_shared<gw::SimEcu>(options);
@@ -60,6 +61,7 @@ struct CalibrationRig {
         wb->Comm->Simulated = true;
         (void)gw::ReadInjTypes(host.Locale(), wb->Path("\\LNG\\ConfigScale.ini"), wb->Scale, wb->AppTitle);
         cal = std::make_unique<gw::Calibration>(host, *wb->Comm, *wb->Image, wb->Calib, wb->Scale, ReportPath());
+        dataRead = cal->EcuDataRead.Bind([this] { return wb->RequestsEnabled && !sched->RefreshPending; });
         if (withDriver) {
             gw::SimEngine& engine = ecu->Engine();
             driver = std::make_unique<gw::CalibrationDriver>(
