@@ -227,6 +227,14 @@ void Calibration::Timer3_Timer() {
         RunState();
         return;
     }
+    // Until the ECU's data are in, the engine's state cannot be judged either (the speed needs
+    // block 3): the start waits.
+    if (state_ == TaraInizio && !backupTaken_ && !(EcuDataRead() && image_.CorTableKnown)) {
+        BeginStep("00");
+        view_.message = texts_.Starting;
+        BarRefresh();
+        return;
+    }
     const bool conditions = lossCount_ <= 0 && KeyOn() && Rpm() >= 10;
     if (conditions && (image_.Block2.SlaveState == 1 || state_ == CalIdle || state_ == TaraInizio)) {
         RunState();
@@ -383,10 +391,6 @@ void Calibration::StatePaused() {
 void Calibration::StateStart() {
     BeginStep("00");
     view_.message = texts_.Starting;
-    if (!backupTaken_ && !(EcuDataRead() && image_.CorTableKnown)) {
-        BarRefresh();
-        return;  // nothing is saved (or changed) before the ECU's data are in
-    }
     if (!backupTaken_) {
         backupTaken_ = true;
         block2Backup_ = image_.Block2;
