@@ -68,17 +68,21 @@ CalibrationPage::CalibrationPage(QWidget* parent) : QWidget(parent) {
     }
     buttons->addStretch(1);
     v->addLayout(buttons);
-    // Keys while the page is shown: Enter or Y for "Yes", Escape for "Esc".
+    // Keys of the window while the page is shown (wherever the focus went when a button
+    // disabled itself): Enter or Y for "Yes", Escape for "Esc".
     for (const QKeySequence& k : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_Y)}) {
-        auto* s = new QShortcut(k, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+        auto* s = new QShortcut(k, this, nullptr, nullptr, Qt::WindowShortcut);
         connect(s, &QShortcut::activated, CmdCalStart, [this] {
             if (CmdCalStart->isEnabled()) CmdCalStart->click();
         });
+        shortcuts_.push_back(s);
     }
-    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this, nullptr, nullptr, Qt::WindowShortcut);
     connect(esc, &QShortcut::activated, CmdCalCancel, [this] {
         if (CmdCalCancel->isEnabled()) CmdCalCancel->click();
     });
+    shortcuts_.push_back(esc);
+    for (QShortcut* s : shortcuts_) s->setEnabled(false);
 }
 
 void CalibrationPage::SetBar(int width, bool visible) {
@@ -88,6 +92,16 @@ void CalibrationPage::SetBar(int width, bool visible) {
                                     Calibration::kBarFullWidth);
     ShpCalStep->setGeometry(2, 2, px, std::max(0, ShpCalTrack->height() - 4));
     sync::Shown(ShpCalStep, visible);
+}
+
+void CalibrationPage::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    for (QShortcut* s : shortcuts_) s->setEnabled(true);
+}
+
+void CalibrationPage::hideEvent(QHideEvent* e) {
+    QWidget::hideEvent(e);
+    for (QShortcut* s : shortcuts_) s->setEnabled(false);
 }
 
 void CalibrationPage::resizeEvent(QResizeEvent* e) {

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QObject>
 #include <QPushButton>
+#include <QShortcut>
 #include <QWidget>
 #include <memory>
 #include <vector>
@@ -41,9 +42,12 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
 
 private:
     int barWidth_ = Calibration::kBarFullWidth;
+    std::vector<QShortcut*> shortcuts_;  // enabled while the page is shown
 };
 
 class CalibrationUi : public QObject {
