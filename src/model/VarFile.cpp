@@ -331,11 +331,10 @@ bool LoadVarFile(ParameterImage& image, const std::string& path, VarLoadReport* 
     return finish(false);
 }
 
-bool LoadBlock5Line(ParameterImage& image, const std::string& path) {
+bool LoadBlock5Line(ParameterImage& image, const std::string& path, Warnings& warnings) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
-        image.Comm().host().MessageBox("SISTEM ERROR\r\n\r\nFile: " + path + " not found!", "SYSTEM ERROR",
-                                       MsgIcon::Critical, MsgButtons::Ok);
+        warnings.push_back({"SISTEM ERROR\r\n\r\nFile: " + path + " not found!", "SYSTEM ERROR", MsgIcon::Critical});
         return false;
     }
     const std::optional<std::string> text = ReadWholeFile(path, kMaxVarFileBytes);
