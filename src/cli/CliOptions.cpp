@@ -16,7 +16,7 @@ struct CliOption {
 };
 
 const std::vector<std::string> kTalking = {"ping", "send", "identity", "read-config", "write-config", "flash",
-                                           "calibrate"};
+                                           "model-show", "calibrate"};
 
 const std::vector<CliOption>& Options() {
     static const std::vector<CliOption> options = {
@@ -50,7 +50,8 @@ struct Command {
 };
 constexpr Command kCommands[] = {
     {"monitor", nullptr}, {"ping", nullptr},         {"send", "HEX"},    {"identity", nullptr}, {"read-config", "FILE"},
-    {"write-config", "FILE"}, {"flash", nullptr}, {"info", nullptr}, {"ports", nullptr}, {"calibrate", nullptr},
+    {"write-config", "FILE"}, {"flash", nullptr}, {"info", nullptr}, {"ports", nullptr},
+    {"model-show", nullptr}, {"calibrate", nullptr},
 };
 
 const Command* FindCommand(const std::string& name) {
@@ -179,6 +180,7 @@ std::string CliUsage() {
            "  write-config FILE.var                 load a configuration file and write it to the ECU\n"
            "  flash [--yes] [--skip-failed-zones]   upgrade the firmware from BIN/Norvik512.frh\n"
            "  calibrate [--yes] [--virtual-time]    the automatic calibration, headless: steps, gas cycles, result\n"
+           "  model-show [--timeout S]              the ECU's correction table as its model and 192 entries\n"
            "  info                                  application folder, system, dictionary and scale settings\n"
            "  ports                                 the COM ports and the USB cables found\n"
            "\n"

@@ -12,6 +12,7 @@
 #include "cli/CalibrateCommands.h"
 #include "cli/CliOptions.h"
 #include "cli/EcuCommands.h"
+#include "cli/ModelCommands.h"
 #include "link/ports/ComPortMap.h"
 #include "link/ports/FtdiEnumerator.h"
 #include "link/ports/SystemPortProvider.h"
@@ -206,5 +207,6 @@ int main(int argc, char** argv) {
     if (o.command == "write-config") return cli::WriteConfig(wb, host, o.operand, o.timeoutS);
     if (o.command == "flash") return cli::Flash(wb, host, o.timeoutS);
     if (o.command == "calibrate") return cli::Calibrate(wb, host, options, o.port.simulated ? ecu.get() : nullptr);
+    if (o.command == "model-show") return cli::ModelShow(wb, host, o.timeoutS);
     return Monitor(wb, host, o.seconds);
 }

@@ -21,6 +21,7 @@
 #include "ui/FrmKD452.h"
 #include "ui/QtHost.h"
 #include "ui/QtText.h"
+#include "ui/ModelPage.h"
 #include "ui/Screenshots.h"
 #include "ui/SideWindows.h"
 #include "ui/WorkbenchUi.h"
@@ -95,6 +96,7 @@ int main(int argc, char** argv) {
         AttachSideWindows(*window, *ui, wb);
         calibration = std::make_unique<CalibrationUi>(wb, host, *window, ui->Scheduler(),
                                                       parser.isSet(simulateOption) && driver ? ecu.get() : nullptr);
+        AttachModelPage(*window, *ui, wb);
         if (script) StartScreenshot(*script, wb, host, *window, *ui);
         window->show();
         // The first layout and paint before the timers start: a long first paint inside the
