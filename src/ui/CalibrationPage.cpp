@@ -7,9 +7,11 @@
 
 #include "app/AppFolder.h"
 #include "app/DisplayScheduler.h"
+#include "model/ModelEditing.h"
 #include "app/Workbench.h"
 #include "sim/SimEcu.h"
 #include "ui/FrmKD452.h"
+#include "ui/ModelPage.h"
 #include "ui/QtHost.h"
 #include "ui/QtText.h"
 #include "ui/SyncWidgets.h"
@@ -145,6 +147,18 @@ CalibrationUi::CalibrationUi(Workbench& wb, QtHost& host, FrmKD452& window, Disp
     connect(page_->CmdCalCancel, &QPushButton::clicked, this, [this] { cal_->CmdCalCancel_Click(); });
     connect(&window, &FrmKD452::languageChosen, this, [this] { ApplyTexts(); });
     connections_.push_back(cal_->ViewChanged.Connect([this] { Show(); }));
+    // The model page redraws what the calibration did to the model, and marks the idle point.
+    connections_.push_back(cal_->ModelChanged.Connect([this] {
+        if (ModelPage* model = ModelPageOf(win_)) {
+            model->Logic().DeselezionaPuntiMod();
+            model->Logic().Refresh(wb_.Comm->ComState == kComOffLine);
+        }
+    }));
+    connections_.push_back(cal_->IdleMarker.Connect([this](double petrolMs, double gasMs) {
+        if (ModelPage* model = ModelPageOf(win_))
+            model->Plot->SetIdleMarker(QPointF(std::min(petrolMs, static_cast<double>(kModelXMax)),
+                                               std::min(gasMs, static_cast<double>(kModelYMax))));
+    }));
     connections_.push_back(cal_->StateChanged.Connect([this](Calibration::State, Calibration::State) { Show(); }));
     ApplyTexts();
     Show();
