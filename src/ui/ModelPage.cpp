@@ -8,6 +8,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/AppFolder.h"
+#include "app/Colours.h"
 #include "app/DictionaryEntries.h"
 #include "app/MainCaptions.h"
 #include "app/MarkerTexts.h"
@@ -62,7 +64,7 @@ void ModelBox::SetRaised(bool raised) {
     raised_ = raised;
     setFrameStyle(QFrame::Panel | (raised ? QFrame::Raised : QFrame::Sunken));
     setLineWidth(raised ? 2 : 1);
-    SetColors(this, raised ? ColorOf(0xFFFF) : ColorOf(0xFFFFFF), Qt::black);
+    SetColors(this, ColorOf(raised ? kColYellow : kColWhite), Qt::black);
 }
 
 void ModelBox::mousePressEvent(QMouseEvent* e) {
@@ -301,6 +303,8 @@ public:
     ModelPageBinding(FrmKD452& win, WorkbenchUi& ui, Workbench& wb) : QObject(&win), win_(win), ui_(ui), wb_(wb) {
         setObjectName("ModelPageBinding");
         page_ = new ModelPage(wb.host, *wb.Image, &wb.Lingue);
+        // In service mode a table write is exported beside the program.
+        if (wb.Image->CorTableExportPath.empty()) wb.Image->CorTableExportPath = ExecutableFolder() + "/TEMPI4.TXT";
         page_->Logic().AppTitle = wb.AppTitle;
         QTabWidget* tabs = win.SstMain();
         const int current = tabs->currentIndex();

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/Colours.h"
 #include "model/CorrectionTables.h"
 #include "ui/QtText.h"
 #include "util/Numbers.h"
@@ -25,8 +26,8 @@ const QColor kTrail(0, 150, 60);
 const QColor kIdleMarker(0, 120, 0);
 const QColor kLoadMarker(190, 0, 170);
 const QColor kMapPair(230, 120, 0);
-const QColor kSelected(255, 255, 0);  // 65535
-const QColor kUnselected(255, 0, 0);  // 255
+const QColor kSelected = ColorOf(kColYellow);   // a selected point's label
+const QColor kUnselected = ColorOf(kColRed);    // the others
 
 constexpr double kXSpan = kModelXMax;  // the plot spans 0-20 ms across
 constexpr double kYSpan = kModelYMax;  // and 0-31 ms up
