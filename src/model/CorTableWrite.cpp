@@ -22,7 +22,9 @@ bool ServeCorTableWrite(ParameterImage& image, ClsComm& comm) {
     const double k = image.Scale().K_Time_Inj_ms;
     const TimeTable written = image.CorTable;
     const TimeTable lastRead = image.CorTableEcu;
+    image.CorTableTransferRunning = true;
     bool ok = SendCorrectionTable(comm, image.CorTable, image.CorTableEcu, k, image.CorTableExportPath);
+    image.CorTableTransferRunning = false;
     // The ECU must give back what it was sent.
     if (ok && !SameTableOnWire(image.CorTableEcu, written, k)) ok = false;
 

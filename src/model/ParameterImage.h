@@ -188,6 +188,9 @@ public:
     // The last correction-table write failed: the model shows a table the ECU may not hold.
     // Cleared by a successful write, or when a table read or file load replaces the model.
     bool CorTableWriteFailed = false;
+    // A correction-table write is being sent and read back (it lets events run between its
+    // requests): CorTable must not change under it.
+    bool CorTableTransferRunning = false;
     // Where a table write is exported in service mode (the executable's folder); empty: none.
     std::string CorTableExportPath;
     double K_Rpm = 1;

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+#include "sim/SimCar.h"
 #include "sim/SimMemory.h"
 #include "sim/SimSamples.h"
 
@@ -53,6 +54,8 @@ public:
     double PressureMbar() const { return pressure_; }
     double VacuumMbar() const { return vacuum_; }
     double PetrolMs() const { return petrolMs_; }
+    // The car: its gas need and petrol controller (the commanded petrol time on gas).
+    SimCar& Car() { return car_; }
 
 private:
     void Step();
@@ -62,6 +65,7 @@ private:
 
     SimMemory& mem_;
     std::uint64_t seed_;
+    SimCar car_;
     SimScenario scenario_;
     bool started_ = false;
     double tUs_ = 0;

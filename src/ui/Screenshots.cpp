@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QScreen>
+#include <QPushButton>
 #include <QTimer>
 #include <cmath>
 #include <cstdio>
@@ -148,7 +149,7 @@ std::optional<ScreenshotScript> ParseScreenshotScript(const std::string& text, s
         const std::string value = blank == std::string::npos ? "" : Trim(line.substr(blank + 1));
         const bool flag = word == "about" || word == "upgrade-next" || word == "sim-old-firmware" ||
                           word == "sim-key-off" || word == "sim-errors" || word == "min-size" ||
-                          word == "sim-tuned-model" || word == "sim-drive-on-gas";
+                          word == "sim-tuned-model" || word == "sim-drive-on-gas" || word == "calibrate";
         if (flag != value.empty()) return fail(flag ? word + " takes no value" : word + " needs a value");
         if (word == "save") {
             s.save = value;
@@ -176,6 +177,8 @@ std::optional<ScreenshotScript> ParseScreenshotScript(const std::string& text, s
             s.simErrors = true;
         } else if (word == "min-size") {
             s.minSize = true;
+        } else if (word == "calibrate") {
+            s.calibrate = true;
         } else if (word == "model-point") {
             const auto v = ReadNumber(value, 0, 6);
             if (!v || *v != std::floor(*v)) return fail("model-point takes a point number 0 to 6, not \"" + value + "\"");
@@ -204,8 +207,9 @@ std::optional<ScreenshotScript> ReadScreenshotScript(const std::string& path, st
     return ParseScreenshotScript(*text, error);
 }
 
-std::shared_ptr<SimEcu> SimulatedEcuFor(const ScreenshotScript& script) {
+std::shared_ptr<SimEcu> SimulatedEcuFor(const ScreenshotScript& script, const SimCarOptions& car) {
     SimEcuOptions options;
+    options.car = car;
     if (script.simOldFirmware) options.identity = SimIdentity::OldFirmware();
     if (script.simKeyOff) options.scenario = SimScenario::KeyOff;
     if (script.simDriveOnGas) options.scenario = SimScenario::Drive;
@@ -233,6 +237,17 @@ void StartScreenshot(const ScreenshotScript& script, Workbench& wb, QtHost& host
         QTimer::singleShot(static_cast<int>(script.after * 500), &window, [&window] {
             if (auto* a = window.findChild<QAction*>("MnuInfoAbout")) a->trigger();
         });
+    if (script.calibrate) {
+        // "Yes" on the Calibration page as soon as the ECU's data are in.
+        auto* poll = new QTimer(&window);
+        QObject::connect(poll, &QTimer::timeout, &window, [poll, &window, &wb] {
+            auto* yes = window.findChild<QPushButton*>("CmdCalStart");
+            if (!yes || !wb.RequestsEnabled || !yes->isEnabled()) return;
+            poll->stop();
+            yes->click();
+        });
+        poll->start(500);
+    }
     if (script.modelPoint >= 0)
         QTimer::singleShot(static_cast<int>(script.after * 500), &window, [point = script.modelPoint, &window] {
             if (ModelPage* page = ModelPageOf(window)) page->Logic().SelectPoint(point);

@@ -303,6 +303,7 @@ private slots:
 int RunWorkbenchUiTest(int argc, char** argv);
 int RunSideWindowsTest(int argc, char** argv);
 int RunLanguageTest(int argc, char** argv);
+int RunCalibrationPageTest(int argc, char** argv);
 int RunModelPageTest(int argc, char** argv);
 int RunMapPageWidgetTest(int argc, char** argv);
 
@@ -317,7 +318,8 @@ int main(int argc, char** argv) {
     const int d = RunLanguageTest(argc, argv);
     const int e = RunModelPageTest(argc, argv);
     const int f = RunMapPageWidgetTest(argc, argv);
-    return a != 0 ? a : b != 0 ? b : c != 0 ? c : d != 0 ? d : e != 0 ? e : f;
+    const int g = RunCalibrationPageTest(argc, argv);
+    return a != 0 ? a : b != 0 ? b : c != 0 ? c : d != 0 ? d : e != 0 ? e : f != 0 ? f : g;
 }
 
 #include "UiTest.moc"
