@@ -15,7 +15,7 @@ struct CliOption {
     std::vector<std::string> commands;
 };
 
-const std::vector<std::string> kTalking = {"ping", "send", "identity", "read-config", "write-config", "flash"};
+const std::vector<std::string> kTalking = {"ping", "send", "identity", "read-config", "write-config", "flash", "record"};
 
 const std::vector<CliOption>& Options() {
     static const std::vector<CliOption> options = {
@@ -26,11 +26,12 @@ const std::vector<CliOption>& Options() {
         {{"sim-old-firmware", "", "the simulated ECU has an older firmware (0132, no expert block)"}, {}},
         {{"sim-project", "TEXT", "the simulated ECU's project text (up to 32 characters)"}, {}},
         {{"sim-scenario", "NAME", "the simulated engine: idle, drive or key-off"}, {}},
-        {{"seconds", "S", "monitor: stop after S seconds (default: at Ctrl+C)"}, {"monitor"}},
+        {{"seconds", "S", "monitor, record: stop after S seconds (default: at Ctrl+C)"}, {"monitor", "record"}},
         {{"timeout", "S", "commands that talk to the ECU: give up after S seconds (default 30)"}, kTalking},
         {{"stay", "S", "ping: keep the link S seconds more and report whether it held"}, {"ping"}},
         {{"yes", "", "flash: answer Yes to the engine-stopped and continue questions"}, {"flash"}},
         {{"skip-failed-zones", "", "flash: leave out a zone that fails three times (the run still fails)"}, {"flash"}},
+        {{"format", "F", "log-export: vflf (default) or csv"}, {"log-export"}},
         {{"help", "", "this text"}, {}},
     };
     return options;
@@ -38,11 +39,14 @@ const std::vector<CliOption>& Options() {
 
 struct Command {
     const char* name;
-    const char* operand;  // nullptr: none
+    const char* operand;   // nullptr: none
+    const char* operand2;  // nullptr: none
 };
 constexpr Command kCommands[] = {
-    {"monitor", nullptr}, {"ping", nullptr},         {"send", "HEX"},    {"identity", nullptr}, {"read-config", "FILE"},
-    {"write-config", "FILE"}, {"flash", nullptr}, {"info", nullptr}, {"ports", nullptr},
+    {"monitor", nullptr, nullptr}, {"ping", nullptr, nullptr},         {"send", "HEX", nullptr},
+    {"identity", nullptr, nullptr}, {"read-config", "FILE", nullptr}, {"write-config", "FILE", nullptr},
+    {"flash", nullptr, nullptr}, {"info", nullptr, nullptr}, {"ports", nullptr, nullptr},
+    {"log-export", "LOG", "OUT"}, {"record", "OUT", nullptr},
 };
 
 const Command* FindCommand(const std::string& name) {
@@ -83,6 +87,9 @@ std::string Apply(const GivenOption& o, CliOptions& out, bool& oldFirmware, std:
         const auto s = ReadNumber(v, 0, 1e6);
         if (!s) return "--" + o.name + " takes a number of seconds from 0 to 1000000, not \"" + v + "\"";
         (o.name == "seconds" ? out.seconds : o.name == "timeout" ? out.timeoutS : out.stayS) = *s;
+    } else if (o.name == "format") {
+        if (v != "vflf" && v != "csv") return "--format takes vflf or csv, not \"" + v + "\"";
+        out.format = v;
     } else if (o.name == "yes") {
         out.assumeYes = true;
     } else if (o.name == "skip-failed-zones") {
@@ -124,6 +131,11 @@ CliParse ParseCliArguments(const std::vector<std::string>& args) {
             out.operand = operands.front();
             operands.erase(operands.begin());
         }
+        if (c->operand2) {
+            if (operands.empty()) return fail(out.command + " needs its " + c->operand2);
+            out.operand2 = operands.front();
+            operands.erase(operands.begin());
+        }
     }
     if (!operands.empty()) return fail("unexpected argument: " + operands.front());
     if (out.command == "send" && HexToBytes(out.operand).empty())
@@ -157,6 +169,8 @@ std::string CliUsage() {
            "  read-config FILE.var                  read blocks 2, 3, 5 and the correction table into the file\n"
            "  write-config FILE.var                 load a configuration file and write it to the ECU\n"
            "  flash [--yes] [--skip-failed-zones]   upgrade the firmware from BIN/Norvik512.frh\n"
+           "  log-export LOG OUT [--format vflf|csv] every sample of a communication log or view file into OUT\n"
+           "  record [--seconds S] OUT.vfl          record the live values into a view file (log restart, compaction)\n"
            "  info                                  application folder, system, dictionary and scale settings\n"
            "  ports                                 the COM ports and the USB cables found\n"
            "\n"

@@ -11,6 +11,7 @@
 #include "app/Workbench.h"
 #include "cli/CliOptions.h"
 #include "cli/EcuCommands.h"
+#include "cli/ViewCommands.h"
 #include "link/ports/ComPortMap.h"
 #include "link/ports/FtdiEnumerator.h"
 #include "link/ports/SystemPortProvider.h"
@@ -184,6 +185,10 @@ int main(int argc, char** argv) {
     SystemPortProvider ports(appFolder, "/sys", [&host, ecu] { return std::make_unique<SimulatedEcuPort>(host, ecu); });
     Workbench wb(host, ports, appFolder);
     wb.Main();
+    if (o.command == "log-export") {
+        wb.Shutdown();
+        return cli::LogExport(wb, o.operand, o.operand2, o.format);
+    }
     wb.UseCommandLinePort(o.port);
     if (o.command == "info") {
         wb.Shutdown();
@@ -197,5 +202,6 @@ int main(int argc, char** argv) {
     if (o.command == "read-config") return cli::ReadConfig(wb, host, o.operand, o.timeoutS);
     if (o.command == "write-config") return cli::WriteConfig(wb, host, o.operand, o.timeoutS);
     if (o.command == "flash") return cli::Flash(wb, host, o.timeoutS);
+    if (o.command == "record") return cli::Record(wb, host, o.operand, o.seconds, o.timeoutS);
     return Monitor(wb, host, o.seconds);
 }
