@@ -15,6 +15,7 @@
 //   sim-key-off         the simulated ECU's ignition is off
 //   sim-errors          the simulated ECU holds two errors
 //   min-size            the main window at its minimum size
+//   viewer FILE         picture the signal viewer alone, showing the view file FILE whole
 #pragma once
 
 #include <memory>
@@ -41,6 +42,7 @@ struct ScreenshotScript {
     bool simKeyOff = false;
     bool simErrors = false;
     bool minSize = false;
+    std::string viewer;  // a view file to show in the signal viewer
 };
 
 // The script's settings; nullopt and the reason (with the line's number) when a line is

@@ -18,6 +18,7 @@
 #include "link/ports/SystemPortProvider.h"
 #include "sim/SimulatedEcuPort.h"
 #include "ui/FrmKD452.h"
+#include "ui/FrmView.h"
 #include "ui/QtHost.h"
 #include "ui/QtText.h"
 #include "ui/Screenshots.h"
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
         window = std::make_unique<FrmKD452>(wb, host);
         ui = std::make_unique<WorkbenchUi>(wb, host, *window);
         AttachSideWindows(*window, *ui, wb);
+        AttachViewer(*window, wb);
         if (script) StartScreenshot(*script, wb, host, *window, *ui);
         window->show();
         // The first layout and paint before the timers start: a long first paint inside the

@@ -77,7 +77,7 @@ ViewerLogic::~ViewerLogic() = default;
 std::string ViewerLogic::LiveLogPath() const { return wb_.Path("\\BIN\\RxTx.TXT"); }
 std::string ViewerLogic::SamplesFolder() const { return wb_.Path("\\SAMPLES"); }
 
-void ViewerLogic::Load(const std::string& today) {
+void ViewerLogic::Load(const std::string& today, bool record) {
     ReadOsciConfig(wb_.Path("\\LNG\\OsciConfig.ini"), wb_.host.Locale(), settings_);
     for (auto& c : settings_.channels) {
         if (!std::isfinite(c.zoom) || std::fabs(c.zoom) < kMinZoom) c.zoom = kMinZoom;
@@ -92,7 +92,12 @@ void ViewerLogic::Load(const std::string& today) {
     std::string error;
     EnsureSamplesFolder(wb_.AppFolder, &error);  // the dialogs fall back to the folder above
     timer_->SetEnabled(true);
-    SetRecording(true, today);
+    if (record) {
+        SetRecording(true, today);
+    } else {
+        RestartLog(today);
+        Changed.Emit();
+    }
 }
 
 void ViewerLogic::Close() {
@@ -189,6 +194,12 @@ void ViewerLogic::OffsetDown() {
 void ViewerLogic::SetColour(int channel, std::uint32_t bbggrr) {
     if (channel < 0 || channel >= kChannels) return;
     settings_.channels[static_cast<std::size_t>(channel)].tag = std::to_string(bbggrr & 0xFFFFFFu);
+    Changed.Emit();
+}
+
+void ViewerLogic::SetWidth(int channel, int pixels) {
+    if (channel < 0 || channel >= kChannels) return;
+    settings_.channels[static_cast<std::size_t>(channel)].setting = std::clamp(pixels, 1, 8);
     Changed.Emit();
 }
 
@@ -335,4 +346,19 @@ bool ViewerLogic::ExportCsv(const std::string& path) {
     return false;
 }
 
+}  // namespace gw::view
+
+namespace gw::view {
+std::string TimeLabel(double ms, bool valid) {
+    if (!valid || !std::isfinite(ms)) return "- - -";
+    const bool negative = ms < 0;
+    long long t = std::llround(std::fabs(ms));
+    const long long milli = t % 1000;
+    t /= 1000;
+    const long long sec = t % 60, min = t / 60;
+    std::string m = "000" + std::to_string(milli);
+    std::string s = std::to_string(sec);
+    if (s.size() < 2) s = "0" + s;
+    return (negative ? "-" : "") + std::to_string(min) + " min " + s + ". " + m.substr(m.size() - 3);
+}
 }  // namespace gw::view

@@ -71,8 +71,9 @@ public:
     ViewerLogic(const ViewerLogic&) = delete;
     ViewerLogic& operator=(const ViewerLogic&) = delete;
 
-    // The window's load: settings read, the log restarted, recording.
-    void Load(const std::string& today);
+    // The window's load: settings read, the log restarted, recording (or, for pictures of
+    // a file, showing files from the start).
+    void Load(const std::string& today, bool record = true);
     // The window closes: a recording in progress ends (with the save question).
     void Close();
 
@@ -97,6 +98,7 @@ public:
     void OffsetUp();  // its offset + 0.5 division
     void OffsetDown();
     void SetColour(int channel, std::uint32_t bbggrr);
+    void SetWidth(int channel, int pixels);  // TxtSignal: 1-8
     std::string ZoomText() const;    // LblZoomChl
     std::string OffsetText() const;  // LblOffset
     int Injector() const { return injector_; }
@@ -165,4 +167,10 @@ private:
     TracePyramid pyramid_;
 };
 
+}  // namespace gw::view
+
+namespace gw::view {
+// A time on the traces' scale: minutes, " min ", seconds, ". ", milliseconds ("000"
+// padded), e.g. "2 min 05. 250"; "- - -" when there is no time to show.
+std::string TimeLabel(double ms, bool valid = true);
 }  // namespace gw::view

@@ -303,6 +303,7 @@ private slots:
 int RunWorkbenchUiTest(int argc, char** argv);
 int RunSideWindowsTest(int argc, char** argv);
 int RunLanguageTest(int argc, char** argv);
+int RunFrmViewTest(int argc, char** argv);
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -313,7 +314,8 @@ int main(int argc, char** argv) {
     const int b = RunWorkbenchUiTest(argc, argv);
     const int c = RunSideWindowsTest(argc, argv);
     const int d = RunLanguageTest(argc, argv);
-    return a != 0 ? a : b != 0 ? b : c != 0 ? c : d;
+    const int e = RunFrmViewTest(argc, argv);
+    return a != 0 ? a : b != 0 ? b : c != 0 ? c : d != 0 ? d : e;
 }
 
 #include "UiTest.moc"
