@@ -138,7 +138,7 @@ void TraceView::DrawFile(QPainter& p, const QRect& plot) {
         const auto& cs = logic_.Settings().channels[static_cast<std::size_t>(c)];
         p.setPen(QPen(TraceColour(cs), cs.setting));
         pts.clear();
-        if (last - first <= static_cast<std::size_t>(2 * w)) {
+        if (last - first <= static_cast<std::size_t>(w)) {
             // Few samples: a line through each, from the one before the view to the one after.
             const std::size_t a = first > 0 ? first - 1 : 0, b = std::min(s.size(), last + 1);
             for (std::size_t i = a; i < b; ++i) {
@@ -146,12 +146,35 @@ void TraceView::DrawFile(QPainter& p, const QRect& plot) {
                 pts << QPointF(x, Y(c, view::ChannelValue(s[i], c, logic_.Injector(), set.constants, scales), plot));
             }
         } else {
-            // Many: the lowest and highest value under each pixel column.
+            // Many: a bar from the lowest to the highest value under each pixel column, reaching
+            // the column before so that the trace stays joined. Bars, not a stroked line: a wide
+            // pen on thousands of overlapping segments costs whole seconds.
+            const QColor colour = TraceColour(cs);
+            const int pen = std::max(1, cs.setting);
+            double prevLo = 0, prevHi = 0;
+            bool prev = false;
             for (int x = 0; x < w; ++x) {
                 const auto r = pyr.Range(c, idx[static_cast<std::size_t>(x)], idx[static_cast<std::size_t>(x) + 1]);
-                if (!r.any) continue;
-                pts << QPointF(plot.left() + x, Y(c, r.lo, plot)) << QPointF(plot.left() + x, Y(c, r.hi, plot));
+                if (!r.any) {
+                    prev = false;
+                    continue;
+                }
+                const double yLo = Y(c, r.lo, plot), yHi = Y(c, r.hi, plot);  // yLo below yHi on screen
+                double top = std::min(yLo, yHi), bottom = std::max(yLo, yHi);
+                if (prev) {
+                    top = std::min(top, prevHi);
+                    bottom = std::max(bottom, prevLo);
+                }
+                // Only as far as the column before reached: its far end, not its whole bar.
+                prevLo = std::max(yLo, yHi);
+                prevHi = std::min(yLo, yHi);
+                prev = true;
+                top = std::clamp(top, plot.top() - 1.0, plot.bottom() + 1.0);
+                bottom = std::clamp(bottom, plot.top() - 1.0, plot.bottom() + 1.0);
+                p.fillRect(QRectF(plot.left() + x - (pen - 1) / 2.0, top - (pen - 1) / 2.0, pen, bottom - top + pen),
+                           colour);
             }
+            continue;
         }
         p.drawPolyline(pts);
     }

@@ -182,8 +182,30 @@ LogWindow LoadLogWindow(const std::string& path, std::uint64_t offset, std::uint
         const std::size_t nl = all.find('\n', from);
         from = nl == std::string_view::npos ? to : std::min<std::uint64_t>(to, nl + 1);
     }
-    w.set.samples.reserve(static_cast<std::size_t>((to - from) / 400));
-    w.cancelled = !ParseLogSamples(all.substr(from, to - from), w.set.samples, progress);
+    // Room for the most samples the text can hold, so the array never moves: pages never
+    // written are never resident.
+    w.set.samples.reserve(static_cast<std::size_t>((to - from) / (kMinAnswerLine + 2) + 1));
+    // Slices of whole lines; the file's pages already read are let go after each, so that a
+    // large file does not stay resident while it is read.
+    constexpr std::uint64_t kSlice = 32u << 20;
+    const long page = ::sysconf(_SC_PAGESIZE);
+    std::uint64_t at = from;
+    while (at < to && !w.cancelled) {
+        std::uint64_t end = std::min(to, at + kSlice);
+        if (end < to) {
+            const std::size_t nl = all.find('\n', end);
+            end = nl == std::string_view::npos || nl >= to ? to : nl + 1;
+        }
+        const double done = static_cast<double>(at - from), total = static_cast<double>(to - from);
+        const Progress part = progress ? Progress([&](double f) {
+            return progress((done + f * static_cast<double>(end - at)) / total);
+        })
+                                       : Progress();
+        w.cancelled = !ParseLogSamples(all.substr(at, end - at), w.set.samples, part);
+        const std::uint64_t release = (end / static_cast<std::uint64_t>(page)) * static_cast<std::uint64_t>(page);
+        if (release > 0) ::madvise(map, release, MADV_DONTNEED);
+        at = end;
+    }
     if (w.cancelled) w.set.samples.clear();
     ::munmap(map, size);
     return w;
