@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/DictionaryEntries.h"
 #include "app/MarkerTexts.h"
 #include "ui/FrmKD452.h"
 #include "ui/QtText.h"
@@ -51,7 +52,7 @@ FrmView::FrmView(QWidget* parent, Workbench& wb) : QDialog(parent), wb_(wb) {
     setObjectName("FrmView");
     setWindowTitle(view::kTextCaption);
     setModal(false);
-    const std::vector<std::string> t = ReadMarkerTexts(&wb.Lingue, "[FrmView]", kFallbacks);
+    const std::vector<std::string> t = ReadMarkerTexts(&wb.Lingue, kMarkerView, kFallbacks);
     auto text = [&t](Text k) { return ToQ(t[static_cast<std::size_t>(k)]); };
     logic_ = std::make_unique<view::ViewerLogic>(wb, *this);
     traces_ = new TraceView(*logic_, this);
@@ -259,7 +260,7 @@ void FrmView::Sync() {
     ChkWholeFile->setEnabled(file);
     if (ChkWholeFile->isChecked() != l.WholeFile()) ChkWholeFile->setChecked(l.WholeFile());
     const std::size_t n = l.Recording() ? l.Live().size() : l.Shown().set.samples.size();
-    sync::Text(LblSamples, QString("%1 %2").arg(n).arg(ToQ(ReadMarkerTexts(&wb_.Lingue, "[FrmView]", kFallbacks)[kSamples])));
+    sync::Text(LblSamples, QString("%1 %2").arg(n).arg(ToQ(ReadMarkerTexts(&wb_.Lingue, kMarkerView, kFallbacks)[kSamples])));
     syncing_ = false;
 }
 

@@ -3,11 +3,11 @@
 #include <cerrno>
 #include <cmath>
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -133,6 +133,34 @@ bool ParseLogSamples(std::string_view text, std::vector<RawSample>& out, const P
     return true;
 }
 
+namespace {
+
+// Reads up to n bytes at off; fewer only at the end of the file or on an error.
+std::size_t ReadAt(int fd, std::uint64_t off, char* buf, std::size_t n) {
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t r = ::pread(fd, buf + done, n - done, static_cast<off_t>(off + done));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;
+        done += static_cast<std::size_t>(r);
+    }
+    return done;
+}
+
+// The offset just after the first LF at or after off (size when there is none).
+std::uint64_t AfterNextLf(int fd, std::uint64_t off, std::uint64_t size) {
+    char buf[65536];
+    while (off < size) {
+        const std::size_t n = ReadAt(fd, off, buf, sizeof buf);
+        if (n == 0) return size;
+        if (const void* nl = std::memchr(buf, '\n', n)) return off + static_cast<std::uint64_t>(static_cast<const char*>(nl) - buf) + 1;
+        off += n;
+    }
+    return size;
+}
+
+}  // namespace
+
 LogWindow LoadLogWindow(const std::string& path, std::uint64_t offset, std::uint64_t window,
                         const NumberLocale& locale, const Progress& progress) {
     LogWindow w;
@@ -142,72 +170,75 @@ LogWindow LoadLogWindow(const std::string& path, std::uint64_t offset, std::uint
         else w.error = path + ": " + std::strerror(errno);
         return w;
     }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         w.error = path + ": not a file that can be read";
-        ::close(fd);
         return w;
     }
     const std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
     w.fileSize = size;
-    if (size == 0) {
-        ::close(fd);
-        return w;
-    }
-    void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-    ::close(fd);
-    if (map == MAP_FAILED) {
-        w.error = path + ": " + std::strerror(errno);
-        return w;
-    }
-    ::madvise(map, size, MADV_SEQUENTIAL);
-    const char* data = static_cast<const char*>(map);
-    const std::string_view all(data, size);
+    if (size == 0) return w;
 
     // The head's constants (a value line may run a little past the head).
-    w.set.constants = ParseLogConstants(all.substr(0, kConstantsHeadChars + 4096), locale);
+    {
+        std::string head(std::min<std::uint64_t>(size, kConstantsHeadChars + 4096), '\0');
+        head.resize(ReadAt(fd, 0, head.data(), head.size()));
+        w.set.constants = ParseLogConstants(head, locale);
+    }
 
     if (window == 0) offset = 0;
     if (offset >= size) offset = window ? ((size - 1) / window) * window : 0;
     w.offset = offset;
+    auto byteBefore = [&](std::uint64_t at) {
+        char c = 0;
+        ReadAt(fd, at - 1, &c, 1);
+        return c;
+    };
     std::uint64_t from = offset;
     std::uint64_t to = window == 0 ? size : std::min<std::uint64_t>(size, offset + window);
     // A line cut by the window's end is read to its end ...
-    if (to < size && data[to - 1] != '\n') {
-        const std::size_t nl = all.find('\n', to);
-        to = nl == std::string_view::npos ? size : nl + 1;
-    }
+    if (to < size && byteBefore(to) != '\n') to = AfterNextLf(fd, to, size);
     // ... and one cut by its start belongs to the window before.
-    if (from > 0 && data[from - 1] != '\n') {
-        const std::size_t nl = all.find('\n', from);
-        from = nl == std::string_view::npos ? to : std::min<std::uint64_t>(to, nl + 1);
-    }
+    if (from > 0 && byteBefore(from) != '\n') from = std::min(to, AfterNextLf(fd, from, size));
     // Room for the most samples the text can hold, so the array never moves: pages never
     // written are never resident.
     w.set.samples.reserve(static_cast<std::size_t>((to - from) / (kMinAnswerLine + 2) + 1));
-    // Slices of whole lines; the file's pages already read are let go after each, so that a
-    // large file does not stay resident while it is read.
-    constexpr std::uint64_t kSlice = 32u << 20;
-    const long page = ::sysconf(_SC_PAGESIZE);
+
+    // Large reads of whole lines into one buffer; a line running past a read is carried over.
+    constexpr std::size_t kChunk = 16u << 20;
+    std::string buf;
     std::uint64_t at = from;
+    const double total = static_cast<double>(to - from);
     while (at < to && !w.cancelled) {
-        std::uint64_t end = std::min(to, at + kSlice);
-        if (end < to) {
-            const std::size_t nl = all.find('\n', end);
-            end = nl == std::string_view::npos || nl >= to ? to : nl + 1;
+        const std::size_t carry = buf.size();
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, to - at));
+        buf.resize(carry + want);
+        const std::size_t got = ReadAt(fd, at, buf.data() + carry, want);
+        buf.resize(carry + got);
+        if (got == 0) {
+            w.error = path + ": " + std::strerror(errno ? errno : EIO);
+            break;
         }
-        const double done = static_cast<double>(at - from), total = static_cast<double>(to - from);
+        at += got;
+        std::size_t use = buf.size();
+        if (at < to) {
+            const std::size_t nl = buf.rfind('\n');
+            if (nl == std::string::npos) continue;  // one very long line: read on
+            use = nl + 1;
+        }
+        const double before = static_cast<double>(at - from) - static_cast<double>(buf.size());
         const Progress part = progress ? Progress([&](double f) {
-            return progress((done + f * static_cast<double>(end - at)) / total);
+            return progress((before + f * static_cast<double>(use)) / total);
         })
                                        : Progress();
-        w.cancelled = !ParseLogSamples(all.substr(at, end - at), w.set.samples, part);
-        const std::uint64_t release = (end / static_cast<std::uint64_t>(page)) * static_cast<std::uint64_t>(page);
-        if (release > 0) ::madvise(map, release, MADV_DONTNEED);
-        at = end;
+        w.cancelled = !ParseLogSamples(std::string_view(buf.data(), use), w.set.samples, part);
+        buf.erase(0, use);
     }
-    if (w.cancelled) w.set.samples.clear();
-    ::munmap(map, size);
+    if (w.cancelled || !w.error.empty()) w.set.samples.clear();
     return w;
 }
 
