@@ -171,8 +171,9 @@ void TraceView::DrawFile(QPainter& p, const QRect& plot) {
                 prev = true;
                 top = std::clamp(top, plot.top() - 1.0, plot.bottom() + 1.0);
                 bottom = std::clamp(bottom, plot.top() - 1.0, plot.bottom() + 1.0);
-                p.fillRect(QRectF(plot.left() + x - (pen - 1) / 2.0, top - (pen - 1) / 2.0, pen, bottom - top + pen),
-                           colour);
+                const int y0 = static_cast<int>(std::floor(top)) - (pen - 1) / 2;
+                const int y1 = static_cast<int>(std::ceil(bottom)) + pen / 2;
+                p.fillRect(QRect(plot.left() + x - (pen - 1) / 2, y0, pen, std::max(1, y1 - y0)), colour);
             }
             continue;
         }
