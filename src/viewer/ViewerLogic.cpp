@@ -142,11 +142,14 @@ void ViewerLogic::OnTimer() {
     }
     if (endPending_) {
         endPending_ = false;
-        if (wb_.host.MessageBox(kTextSaveQuestion, kTextCaption, MsgIcon::Question, MsgButtons::YesNo) ==
-            MsgAnswer::Yes)
-            SaveViewDialog();
-        host_.ShowBusy(kTextLoading);
-        host_.LoadCurrentFile();
+        // A saved view is loaded by the save itself; otherwise the log just recorded.
+        const bool saved = wb_.host.MessageBox(kTextSaveQuestion, kTextCaption, MsgIcon::Question,
+                                               MsgButtons::YesNo) == MsgAnswer::Yes &&
+                           SaveViewDialog();
+        if (!saved) {
+            host_.ShowBusy(kTextLoading);
+            host_.LoadCurrentFile();
+        }
     }
 }
 

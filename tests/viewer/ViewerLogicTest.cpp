@@ -170,3 +170,27 @@ TEST(ViewRecord, AShortRecordingOfTheSimulatedEcuLoadsBackWithItsSamples) {
     // Compacted: no two answer lines in a row.
     EXPECT_EQ(CleanLogText(ReadAll(out)), ReadAll(out));
 }
+
+TEST(ViewerLogic, EndingARecordingAsksToSaveThenShowsWhatWasRecordedOnce) {
+    for (const MsgAnswer answer : {MsgAnswer::Yes, MsgAnswer::No}) {
+        Rig rig(SimScenario::Drive);
+        rig.logic->Load("10/12/2026");
+        ASSERT_TRUE(rig.logic->Recording());
+        rig.host.Advance(15e6);
+        const std::size_t live = rig.logic->Live().size();
+        EXPECT_GE(live, 10u);
+        rig.ui.savePath = rig.dir.File("SAMPLES/end.vfl");
+        rig.host.QueueAnswer(answer);
+        rig.logic->SetRecording(false, "10/12/2026");
+        rig.host.Advance(200e3);
+        ASSERT_FALSE(rig.host.Messages().empty());
+        EXPECT_EQ(rig.host.Messages().back().text, "DO YOU WANT SAVE LAST DATA?");
+        EXPECT_EQ(rig.ui.loads, 1);
+        const bool yes = answer == MsgAnswer::Yes;
+        EXPECT_EQ(rig.dir.Exists("SAMPLES/end.vfl"), yes);
+        EXPECT_EQ(rig.logic->CurrentFile(), yes ? rig.ui.savePath : rig.logic->LiveLogPath());
+        EXPECT_EQ(rig.logic->Caption(), yes ? "View 1.1 - [" + rig.ui.savePath + "]" : std::string("View"));
+        // Every live sample is in the file shown (the last answer may have come after the end).
+        EXPECT_GE(rig.logic->Shown().set.samples.size(), live);
+    }
+}
