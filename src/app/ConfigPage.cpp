@@ -36,13 +36,22 @@ ConfigPageLogic::ConfigPageLogic(Host& host, ParameterImage& image, ScaleConfig&
     : host_(host), image_(image), scale_(scale), appFolder_(std::move(appFolder)) {}
 
 void ConfigPageLogic::Changed() {
-    if (onChanged) onChanged();
+    PageChanged.Emit();
 }
 
 ConfigFocus ConfigPageLogic::TakeFocusRequest() {
     const ConfigFocus f = focus_;
     focus_ = ConfigFocus::None;
     return f;
+}
+
+bool ConfigPageLogic::RefreshIfDue() {
+    const bool writing = image_.Block3WriteRequest > 0 || image_.Requests.Block3WritePending ||
+                         image_.Block5WriteRequest > 0 || image_.Requests.Block5WritePending;
+    if (!RefreshRequested && (!image_.Block3Changed || writing)) return false;
+    image_.Block3Changed = false;
+    AggiornaPaginaConfig();
+    return true;
 }
 
 void ConfigPageLogic::AggiornaPaginaConfig() {
@@ -319,15 +328,15 @@ void ConfigPageLogic::CmbInj_Click(int index) {
 }
 
 void ConfigPageLogic::CmdTpyInj_Click() {
-    if (onOpenSideWindow) onOpenSideWindow(SideWindow::InjSet);
+    OpenSideWindow.Emit(SideWindow::InjSet);
 }
 
 void ConfigPageLogic::CmdTpyGLS_Click() {
-    if (onOpenSideWindow) onOpenSideWindow(SideWindow::LevelSetting);
+    OpenSideWindow.Emit(SideWindow::LevelSetting);
 }
 
 void ConfigPageLogic::CmdExpert_Click() {
-    if (onOpenSideWindow) onOpenSideWindow(SideWindow::Expert);
+    OpenSideWindow.Emit(SideWindow::Expert);
 }
 
 bool ConfigPageLogic::CmdReserVar_Click() {

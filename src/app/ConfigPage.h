@@ -16,6 +16,7 @@
 #include "model/ParameterImage.h"
 #include "model/ScaleConfig.h"
 #include "util/Host.h"
+#include "util/Signal.h"
 
 namespace gw {
 
@@ -95,11 +96,11 @@ public:
     // puts "\LNG\Default.Xar" there and the display timer loads it (CaricaConfigurazione).
     std::string* PendingConfigFile = nullptr;
     // Opens a side window non-modal ("Setting", "Set Level", "Expert").
-    std::function<void(SideWindow)> onOpenSideWindow;
+    Signal<SideWindow> OpenSideWindow;
     // After IstanzaInj changed the General page's columns and CmbInj.
-    std::function<void(int cylinders)> onIstanzaInj;
+    Signal<int /*cylinders*/> InjectorsInstanced;
     // After the lists, selections or enabled states changed (fill, refresh, a handler).
-    std::function<void()> onChanged;
+    Signal<> PageChanged;
 
     // ---- fill and refresh ----
     // The page's texts in the current language; call before RiempiCmbSwtch.
@@ -116,6 +117,10 @@ public:
     // Selects every list and option from the read copy (refills the cylinder and
     // temperature-delay lists, shows the injector columns); clears RefreshRequested.
     void AggiornaPaginaConfig();
+    // The display timer's refresh (S5): when asked for, or when block 3 changed in the ECU
+    // and no choice of the user is still on its way to it (the page would show the old value
+    // until the read-back). True when the page was refreshed.
+    bool RefreshIfDue();
     // After a complete read following connection or file load: injectors beyond the
     // cylinder count to mode 0, the first injector on at least mode 1; block 3 marked
     // changed when anything changed. Returns whether it did.

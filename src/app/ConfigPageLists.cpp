@@ -243,7 +243,7 @@ void ConfigPageLogic::IstanzaInj(int cylinders) {
     CmbInj.Add("Inj_##", 0);
     for (int k = 1; k <= cylinders && k <= kInjectors; ++k) CmbInj.Add("Inj_" + std::to_string(k), k);
     CmbInj.selected = 0;
-    if (onIstanzaInj) onIstanzaInj(cylinders);
+    InjectorsInstanced.Emit(cylinders);
 }
 
 }  // namespace gw

@@ -244,7 +244,18 @@ constexpr int kMainCorTableNotRead = 13;  // File > Save configuration before th
 constexpr int kMainConfigNotSaved = 14;  // first line of the box of a configuration file that was not saved
 constexpr int kMainConfigNotLoaded = 15;  // first line of the box of a configuration file that was not loaded
 constexpr int kMainFileUnreadable = 16;  // why a configuration file was not loaded: it cannot be read
-constexpr int kMainEntryCount = 16;
+constexpr int kMainLoadNoAnswer = 17;  // configuration load: the ECU did not answer the reads before writing
+constexpr int kMainLoadNotAccepted = 18;  // configuration load: nothing of the file stayed in the ECU
+constexpr int kMainLoadInPart = 19;  // configuration load: part of the file stayed in the ECU
+constexpr int kMainLoadHoldsFromFile = 20;  // configuration load: followed by the items the ECU now holds from the file
+constexpr int kMainLoadMayHold = 21;  // configuration load: followed by the items whose write was not confirmed
+constexpr int kMainLoadRestOwn = 22;  // configuration load: end of the message of a partial load
+constexpr int kMainItemBlock = 23;  // configuration load: name of a parameter block (followed by its number)
+constexpr int kMainItemCorTable = 24;  // configuration load: name of the correction table
+constexpr int kMainItemAnd = 25;  // configuration load: joins the last two items of a list
+constexpr int kMainLeftOnPetrol = 26;  // configuration load on gas: the switch back to gas failed
+constexpr int kMainUpgradeIncomplete = 27;  // upgrade window: zones were left unwritten (a recovery file is kept)
+constexpr int kMainEntryCount = 27;
 
 // Signal viewer window's own texts (its fixed texts "View", "NO CHECK!" ... are not translated): the marker entry, then its entries at marker + offset.
 constexpr const char* kMarkerView = "[FrmView]";

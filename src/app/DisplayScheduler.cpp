@@ -52,22 +52,14 @@ FuelSwitchResult PerformFuelSwitch(ParameterImage& image, ClsComm& comm) {
 }
 
 DisplayScheduler::DisplayScheduler(Workbench& wb, ParameterImage& image, FirmwareCheck& check)
-    : wb_(wb), image_(image), check_(check) {
+    : wb_(wb), image_(image), check_(check), loader_(wb, image, *this) {
     InitCounters();
 }
 
 void DisplayScheduler::Attach() {
-    auto previousTick = wb_.onDisplayTick;
-    wb_.onDisplayTick = [this, previousTick] {
-        if (previousTick) previousTick();
-        Tick();
-    };
-    wb_.writePending = [this] { return WritePending(); };
-    auto previousDown = wb_.Cycle->hooks.onClosedOrOffLine;
-    wb_.Cycle->hooks.onClosedOrOffLine = [this, previousDown](std::uint8_t s) {
-        OnClosedOrOffLine(s);
-        if (previousDown) previousDown(s);
-    };
+    ticked_ = wb_.DisplayTicked.Connect([this] { Tick(); });
+    writeAnswer_ = wb_.WritePending.Bind([this] { return WritePending(); });
+    linkDown_ = wb_.Cycle->ClosedOrOffLine.Connect([this](std::uint8_t s) { OnClosedOrOffLine(s); });
 }
 
 void DisplayScheduler::InitCounters() {
@@ -97,19 +89,10 @@ bool DisplayScheduler::WritePending() const {
 
 bool DisplayScheduler::EcuDataToRead() const { return RefreshPending && wb_.RequestsEnabled; }
 
-FirmwareTexts DisplayScheduler::IdentityTexts() const {
-    if (hooks.identityTexts) return hooks.identityTexts();
-    FirmwareTexts t;
-    t.T1 = wb_.Lingue.Voce(kEntryMsgFirmwareEcuNewer);
-    t.T2 = wb_.Lingue.Voce(kEntryMsgFirmwareOtherEcu);
-    t.T3 = wb_.Lingue.Voce(kEntryMsgFirmwareFileMissing);
-    return t;
-}
-
 LiveValues DisplayScheduler::Live() const { return GatherLiveValues(image_, wb_.Scale, wb_.Comm->EcuState); }
 
 void DisplayScheduler::Refresh(GeneralPart part) {
-    if (hooks.refreshGeneral) hooks.refreshGeneral(part);
+    GeneralRefreshed.Emit(part);
 }
 
 void DisplayScheduler::ResetLiveDisplay() {
@@ -118,7 +101,6 @@ void DisplayScheduler::ResetLiveDisplay() {
 }
 
 void DisplayScheduler::Tick() {
-    if (hooks.processSearchWindow) hooks.processSearchWindow();
     if (!wb_.RequestsEnabled) {
         ConnectionCheck();
         return;
@@ -141,14 +123,14 @@ void DisplayScheduler::Tick() {
 void DisplayScheduler::ConnectionCheck() {
     const bool wasAccepted = wb_.RequestsEnabled;
     check_.VerificaFirmware(FirmwareFlags{wb_.RequestsEnabled, wb_.FirmwareUpdateRequested, wb_.ExitRequested},
-                            IdentityTexts());
+                            wb_.IdentityTexts());
     // Accepted now: the firmware is known, so block 5 is asked only of an ECU that has it.
     if (!wasAccepted && wb_.RequestsEnabled) RequestFullRead();
 }
 
 void DisplayScheduler::RefreshAfterRead() {
     WaitMicroseconds(wb_.host, kRefreshDelayUs);
-    if (hooks.refreshAfterRead) hooks.refreshAfterRead();
+    RefreshedAfterRead.Emit();
     RefreshPending = false;
     image_.EvaluateAddTimeSwitch();
 }
@@ -163,7 +145,7 @@ void DisplayScheduler::RunSlot(int slot) {
         case 6: Slot6(); break;
         default: return;
     }
-    if (hooks.onSlot) hooks.onSlot(slot);
+    SlotRan.Emit(slot);
 }
 
 void DisplayScheduler::Slot1() {
@@ -177,7 +159,7 @@ void DisplayScheduler::Slot1() {
     if (Block5PrepCountdown > 1) {
         Block5PrepCountdown -= 1;
         if (Block5PrepCountdown < 2) {
-            if (hooks.prepareBlock5) hooks.prepareBlock5();
+            Block5Preparing.Emit();
             Block5PrepCountdown = WriteBlock(image_, 5, *wb_.Comm) ? 0 : 10;
         }
     }
@@ -188,9 +170,9 @@ void DisplayScheduler::Slot2() {
     TickCountdown(image_.Block3WriteRequest, r.Block3WritePending, r.Block3ReadRequest);
     if (EcuHasBlock5()) TickCountdown(image_.Block5WriteRequest, r.Block5WritePending, r.Block5ReadRequest);
     if (!FullWritePending()) r.Block1ReadRequest = true;
-    if (!wb_.PendingConfigFile.empty() && hooks.caricaConfigurazione) {
+    if (!wb_.PendingConfigFile.empty()) {
         const std::string path = wb_.PendingConfigFile;
-        if (hooks.caricaConfigurazione(path)) wb_.PendingConfigFile.clear();
+        if (loader_.LoadPending(path)) wb_.PendingConfigFile.clear();
     }
     const LiveValues live = Live();
     view_.lambda = PresentLambda(live);
@@ -215,7 +197,7 @@ void DisplayScheduler::Slot4() {
 }
 
 void DisplayScheduler::Slot5() {
-    if (hooks.refreshConfig) hooks.refreshConfig();
+    ConfigRefreshDue.Emit();
     view_.temperatures = PresentTemperatures(Live());
     Refresh(GeneralPart::Temperatures);
     EcuRequestFlags& r = image_.Requests;
@@ -231,13 +213,13 @@ void DisplayScheduler::Slot5() {
             r.GasSampleReadRequest = true;
         }
     }
-    if (AutoTuningCountdown == 0 && hooks.autoTuningTicked && hooks.autoTuningTicked() &&
+    if (AutoTuningCountdown == 0 && AutoTuningTicked() &&
         !r.BnzSampleReadRequest && !r.GasSampleReadRequest)
         AutoTuningCountdown = 4;
 }
 
 void DisplayScheduler::Slot6() {
-    if (hooks.caricaErroriEcu) hooks.caricaErroriEcu();
+    ErrorMemoryDue.Emit();
     if (!wb_.Comm->RichiediIndVar) wb_.Comm->SendMsgWait(RequestMsg(CMD_GET_ADR_VAR));
 }
 
@@ -250,8 +232,9 @@ void DisplayScheduler::OnClosedOrOffLine(std::uint8_t comState) {
     // Off-line: edits waiting for their countdown go into the image; nothing is sent.
     if (image_.Block2WriteRequest == 1) image_.EncodeBlock2();
     if (image_.Block3WriteRequest == 1) image_.EncodeBlock3();
-    if (hooks.offLineCleanup) hooks.offLineCleanup();
-    if (!wb_.PendingConfigFile.empty() && hooks.caricaConfigurazione) hooks.caricaConfigurazione(wb_.PendingConfigFile);
+    OffLineCleanup.Emit();
+    // Not retried after this: a failure is reported now.
+    if (!wb_.PendingConfigFile.empty()) loader_.LoadPending(wb_.PendingConfigFile, true);
     for (std::size_t i = 0; i < Counters.size(); ++i) Counters[i] = kSlotTimings[i].startAfterOffLine;
     image_.Block2WriteRequest = image_.Block3WriteRequest = image_.Block5WriteRequest = 0;
     Block5PrepCountdown = 0;

@@ -2,8 +2,8 @@
 // runs the identity check; then six slots at their own rates serve one ECU request per S1
 // slot, turn expired block countdowns into writes and read-backs, ask the periodic reads,
 // refresh the General page's values through GeneralPresenter, switch the fuel, load a
-// pending configuration and read the error memory. It also resets the polling when the link
-// is closed or off-line. The pages themselves plug in through hooks; it draws nothing.
+// pending configuration (ConfigLoader) and read the error memory. It also resets the polling
+// when the link is closed or off-line. The pages listen to its signals; it draws nothing.
 #pragma once
 
 #include <array>
@@ -11,10 +11,13 @@
 #include <functional>
 #include <string>
 
+#include "app/ConfigLoader.h"
 #include "app/GeneralPresenter.h"
 #include "app/Workbench.h"
 #include "link/FirmwareCheck.h"
 #include "model/ParameterImage.h"
+#include "util/Query.h"
+#include "util/Signal.h"
 
 namespace gw {
 
@@ -26,38 +29,6 @@ enum class GeneralPart {
     Temperatures,       // S5: temperatures
 };
 
-struct DisplayHooks {
-    // Step 2: the port-search window processes its messages (FrmInit's ElaboraMsgCom).
-    std::function<void()> processSearchWindow;
-    // After a (re)connection or a file load, once blocks 2, 3, 5 and the test memo are read:
-    // refresh the configuration page, the model page's points unless it is busy, and apply
-    // the injector-mode rule (IstanzaInj).
-    std::function<void()> refreshAfterRead;
-    // A part of the General page has new values in View().
-    std::function<void(GeneralPart)> refreshGeneral;
-    // S5: the configuration page refreshes itself when it needs to.
-    std::function<void()> refreshConfig;
-    // After each slot's own work, with the slot number 1-6: the model, map and side windows
-    // (current point and map point on S2, model data and line on S4, plots and markers and
-    // the viewer request on S5).
-    std::function<void(int slot)> onSlot;
-    // CaricaConfigurazione(path): true once the file has been loaded.
-    std::function<bool(const std::string& path)> caricaConfigurazione;
-    // S6: CaricaErroriEcu, the ECU error memory read.
-    std::function<void()> caricaErroriEcu;
-    // The correction-table write is pending ("full write"): holds the periodic reads back.
-    std::function<bool()> fullWritePending;
-    // "Auto Tuning" (ChkAbilAcqVacum) is ticked.
-    std::function<bool()> autoTuningTicked;
-    // S1, when the block-5 preparation countdown ends: put the block-5 values to send into
-    // Block5Pending before the write.
-    std::function<void()> prepareBlock5;
-    // Off-line clean-up of the parts that live elsewhere: recompute the correction table
-    // from the model when its write request is 2, then clear that request.
-    std::function<void()> offLineCleanup;
-    // The identity check's texts; by default the dictionary's entries 28-30.
-    std::function<FirmwareTexts()> identityTexts;
-};
 
 // The six slots' rates and start values.
 struct SlotTiming {
@@ -94,12 +65,42 @@ public:
     DisplayScheduler(const DisplayScheduler&) = delete;
     DisplayScheduler& operator=(const DisplayScheduler&) = delete;
 
-    DisplayHooks hooks;
+    // ---- what the pages hear ----
+    // After a (re)connection or a file load, once blocks 2, 3, 5 and the test memo are read:
+    // refresh the configuration page, the model page's points unless it is busy, and apply
+    // the injector-mode rule (IstanzaInj).
+    Signal<> RefreshedAfterRead;
+    // A part of the General page has new values in View().
+    Signal<GeneralPart> GeneralRefreshed;
+    // S5: the configuration page refreshes itself when it needs to.
+    Signal<> ConfigRefreshDue;
+    // After each slot's own work, with the slot number 1-6: the model, map and side windows
+    // (current point and map point on S2, model data and line on S4, plots and markers and
+    // the viewer request on S5).
+    Signal<int> SlotRan;
+    // S6: CaricaErroriEcu, the ECU error memory read.
+    Signal<> ErrorMemoryDue;
+    // S1, when the block-5 preparation countdown ends: put the block-5 values to send into
+    // Block5Pending before the write.
+    Signal<> Block5Preparing;
+    // Off-line clean-up of the parts that live elsewhere (the correction table recomputed
+    // from the model when its write request is 2).
+    Signal<> OffLineCleanup;
 
-    // For a host without a window (command line, tests): the display tick runs Tick, the
-    // status bar asks WritePending, the link's closed/off-line step runs OnClosedOrOffLine
-    // (after any hook already there). The window binds the same three itself.
+    // ---- what it asks ----
+    // The correction-table write is pending ("full write"): holds the periodic reads back.
+    Query<bool()> FullWriteQuery;
+    // "Auto Tuning" (ChkAbilAcqVacum) is ticked.
+    Query<bool()> AutoTuningTicked;
+
+    // Listens to the workbench's display tick (Tick), answers its write-pending question
+    // and follows the link's closed/off-line step (OnClosedOrOffLine). Listeners connected
+    // to the display tick before this (the window's own work) run first.
     void Attach();
+
+    // Pending configuration files: loaded with the fuel switch around them, given up after
+    // repeated failures.
+    ConfigLoader& Loader() { return loader_; }
 
     // One display tick, inside the workbench's busy guard: the search window, the identity
     // check until the ECU is accepted, the refresh after the first complete read, the slots.
@@ -115,7 +116,7 @@ public:
     bool WritePending() const;
     // The ECU's data are still to be read after a (re)connection (the waiting window).
     bool EcuDataToRead() const;
-    bool FullWritePending() const { return hooks.fullWritePending && hooks.fullWritePending(); }
+    bool FullWritePending() const { return FullWriteQuery(); }
 
     // Slot counters S1-S6 (index 0-5).
     std::array<double, 6> Counters{};
@@ -147,7 +148,6 @@ private:
     void Refresh(GeneralPart part);
     LiveValues Live() const;
     bool EcuHasBlock5() const { return image_.EcuFirmwareVersion() > 132; }
-    FirmwareTexts IdentityTexts() const;
     void ResetLiveDisplay();
 
     Workbench& wb_;
@@ -156,6 +156,8 @@ private:
     GeneralView view_;
     int shownRpm_ = 0;
     InjectorDisplayState injectors_;
+    ConfigLoader loader_;
+    Connection ticked_, writeAnswer_, linkDown_;
 };
 
 }  // namespace gw

@@ -56,7 +56,7 @@ void EcuErrors::SetTexts(std::vector<std::string> errorTexts, std::string warnin
 
 bool EcuErrors::CaricaErroriEcu(ClsComm& link) {
     const bool read = link.SendMsgWait(RequestMsg(CMD_READ_ERR));
-    mask_ = ErrorMask(maskInputs ? maskInputs() : ErrorMaskInputs{});
+    mask_ = ErrorMask(MaskInputs());
     for (std::size_t i = 0; i < mask_.size(); ++i)
         if (mask_[i]) link.ErrInj[i] = kErrorNone;
     UpdateWarning(link);

@@ -15,6 +15,7 @@
 #include "lang/ClsLingue.h"
 #include "link/ClsComm.h"
 #include "model/ParameterImage.h"
+#include "util/Query.h"
 
 namespace gw {
 
@@ -66,7 +67,7 @@ public:
     bool CancelErrors(ClsComm& link);
 
     // Where the mask's inputs come from (the window program looks at its pages too).
-    std::function<ErrorMaskInputs()> maskInputs;
+    Query<ErrorMaskInputs()> MaskInputs;
 
     const std::array<std::uint8_t, 64>& Mask() const { return mask_; }
     const ErrorWarning& Warning() const { return warning_; }

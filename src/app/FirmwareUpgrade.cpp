@@ -42,7 +42,7 @@ FirmwareUpgrade::FirmwareUpgrade(ClsComm& comm, FirmwareCheck& check, ParameterI
     : comm_(comm), check_(check), image_(image), requestsEnabled_(requestsEnabled), texts_(std::move(texts)) {}
 
 void FirmwareUpgrade::Changed() {
-    if (onChanged) onChanged();
+    StateChanged.Emit();
 }
 
 void FirmwareUpgrade::Wait(double us) { comm_.host().RunEventsUntil(comm_.host().MicroClock() + us); }

@@ -16,6 +16,7 @@
 #include "link/FirmwareCheck.h"
 #include "model/ParameterImage.h"
 #include "model/TimeTable.h"
+#include "util/Signal.h"
 
 namespace gw {
 
@@ -84,7 +85,7 @@ public:
     bool busyPointer = false;
     bool closed = false;           // the window is to be unloaded
     // Called whenever the shown state changed (the window refreshes); may be empty.
-    std::function<void()> onChanged;
+    Signal<> StateChanged;
 
     // ---- what was saved before flashing ----
     Block2Record savedBlock2;

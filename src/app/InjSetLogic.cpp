@@ -155,7 +155,7 @@ void InjSetLogic::Start(std::function<InjLiveTimes()> source) {
     if (!timer_) {
         timer_ = host_.CreateTimer([this] {
             Refresh(source_ ? source_() : InjLiveTimes::FromImage(image_, image_.Scale()));
-            if (onChanged) onChanged();
+            StateChanged.Emit();
         });
         timer_->SetIntervalMs(kRefreshMs);
     }

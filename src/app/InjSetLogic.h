@@ -16,6 +16,7 @@
 #include "lang/ClsLingue.h"
 #include "model/ParameterImage.h"
 #include "util/Host.h"
+#include "util/Signal.h"
 
 namespace gw {
 
@@ -87,11 +88,11 @@ public:
     // The 500 ms refresh of the live times.
     void Refresh(const InjLiveTimes& live);
     // Starts the 500 ms timer on the host: each tick refreshes from source() (FromImage when
-    // empty) and then calls onChanged. Stop() halts it; the destructor too.
+    // empty) and then emits StateChanged. Stop() halts it; the destructor too.
     void Start(std::function<InjLiveTimes()> source = {});
     void Stop();
     // Called after a timer refresh so the window copies the rows again.
-    std::function<void()> onChanged;
+    Signal<> StateChanged;
 
     // ---- user actions (ignored while the rows are being filled) ----
     // CmbSelect(row) chose index. A refused choice restores the row's selection; while a

@@ -104,7 +104,7 @@ void LevelSettingLogic::Start() {
     if (!timer_) {
         timer_ = host_.CreateTimer([this] {
             Refresh();
-            if (onChanged) onChanged();
+            StateChanged.Emit();
         });
         timer_->SetIntervalMs(kRefreshMs);
     }

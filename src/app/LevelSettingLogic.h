@@ -16,6 +16,7 @@
 #include "model/ParameterImage.h"
 #include "model/ScaleConfig.h"
 #include "util/Host.h"
+#include "util/Signal.h"
 
 namespace gw {
 
@@ -63,10 +64,10 @@ public:
     void FillRows();
     // The 500 ms refresh: sensor voltage, lights, a changed sensor type refills the rows.
     void Refresh();
-    // Starts the 500 ms timer on the host; each tick refreshes and calls onChanged.
+    // Starts the 500 ms timer on the host; each tick refreshes and emits StateChanged.
     void Start();
     void Stop();
-    std::function<void()> onChanged;
+    Signal<> StateChanged;
 
     // ---- user actions ----
     // HScrLevel(row) changed: kept in order with the neighbouring rows, stored, shown.

@@ -18,16 +18,16 @@ Workbench::Workbench(Host& h, PortProvider& ports, std::string appFolder)
     Comm->SetAnswerSink(Image.get());
     Check = std::make_unique<FirmwareCheck>(*Comm, Cycle.get());
     Timer1 = host.CreateTimer([this] {
-        Cycle->OnTimer1(writePending && writePending());
+        Cycle->OnTimer1(WritePending());
         CommTicked.Emit();
     });
     Timer1->SetIntervalMs(1);
     Timer2 = host.CreateTimer([this] { DisplayTick(); });
     Timer2->SetIntervalMs(14);
-    Cycle->hooks.setTimersEnabled = [this](bool on) {
+    timersSwitched_ = Cycle->TimersSwitched.Connect([this](bool on) {
         Timer1->SetEnabled(on);
         Timer2->SetEnabled(on);
-    };
+    });
 }
 
 Workbench::~Workbench() = default;
@@ -86,12 +86,13 @@ void Workbench::OpenCommLog(const std::string& today) {
 void Workbench::DisplayTick() {
     if (DisplayBusy) return;
     DisplayBusy = true;
-    if (onDisplayTick) onDisplayTick();
+    DisplayTicked.Emit();
     DisplayBusy = false;
-    if (ExitRequested && onExitRequested) onExitRequested();
+    if (ExitRequested) ExitDue.Emit();
 }
 
 void Workbench::Shutdown() {
+    ShutDown = true;
     Comm->ComState = kComOffLine;
     Timer1->SetEnabled(false);
     Timer2->SetEnabled(false);

@@ -17,6 +17,7 @@
 #include "model/ParameterImage.h"
 #include "model/ScaleConfig.h"
 #include "util/Host.h"
+#include "util/Query.h"
 #include "util/Signal.h"
 
 namespace gw {
@@ -71,16 +72,18 @@ public:
 
     std::unique_ptr<Timer> Timer1;  // 1 ms: the communication cycle
     std::unique_ptr<Timer> Timer2;  // 14 ms: the display scheduler
-    // The display scheduler's tick, set by the window; guarded by DisplayBusy here.
-    std::function<void()> onDisplayTick;
+    // The display timer's tick (the display scheduler listens), inside the DisplayBusy guard.
+    Signal<> DisplayTicked;
     // Whether a parameter write is pending or running ("UPGRADE" in the status bar).
-    std::function<bool()> writePending;
+    Query<bool()> WritePending;
     // After every communication tick (the window refreshes its status bar).
     Signal<> CommTicked;
-    // Called at the end of a display tick, once it is no longer busy, while ExitRequested
-    // is set: the window unloads from here.
-    std::function<void()> onExitRequested;
+    // At the end of a display tick, once it is no longer busy, while ExitRequested is set:
+    // the window unloads from here.
+    Signal<> ExitDue;
     bool DisplayBusy = false;
+    // Shutdown has run: nothing may start the timers again.
+    bool ShutDown = false;
     // Set to 1 by a click on a logo picture; the display timer performs the fuel switch.
     std::uint8_t FuelSwitchRequest = 0;
 
@@ -91,6 +94,7 @@ public:
 
 private:
     void DisplayTick();
+    Connection timersSwitched_;
 };
 
 }  // namespace gw

@@ -88,9 +88,8 @@ const char* VerdictText(FirmwareVerdict v, bool requestsEnabled) {
 // would offer is reported, not started.
 FirmwareVerdict Check(Workbench& wb, bool* upgradeOffered) {
     bool offered = false;
-    wb.Check->hooks.runUpgradeWindow = [&] { offered = true; };
+    const Connection offer = wb.Check->UpgradeOffered.Connect([&] { offered = true; });
     const FirmwareVerdict v = wb.Check->VerificaFirmware(wb.Flags(), wb.IdentityTexts());
-    wb.Check->hooks.runUpgradeWindow = nullptr;
     if (upgradeOffered) *upgradeOffered = offered;
     return v;
 }
@@ -199,7 +198,7 @@ int Flash(Workbench& wb, SteadyHost& host, double timeoutS) {
     std::string lastPhase, lastMsg;
     int lastPercent = -1;
     double writeStart = 0, writeEnd = 0;
-    up.onChanged = [&] {
+    Connection changed = up.StateChanged.Connect([&] {
         if (up.LblBackBar == kPhaseWrite && writeStart == 0) writeStart = host.MicroClock();
         if (up.LblBackBar == kPhaseWriteEnd && writeEnd == 0) writeEnd = host.MicroClock();
         if (up.LblMsg != lastMsg && !up.LblMsg.empty()) {
@@ -213,7 +212,7 @@ int Flash(Workbench& wb, SteadyHost& host, double timeoutS) {
             lastPercent = percent;
         }
         std::fflush(stdout);
-    };
+    });
     up.Form_Load();
     // Next until the wizard has run: at step 0 it checks that the engine stands, which the
     // installer may need a moment for; step 1 runs the whole upgrade.

@@ -79,7 +79,7 @@ int Monitor(Workbench& wb, SteadyHost& host, double seconds) {
     bool lastWdog = true;
     int goodAnswers = 0;
     double lastReport = host.MicroClock();
-    wb.onDisplayTick = [&] {
+    const Connection ticked = wb.DisplayTicked.Connect([&] {
         const ConnectionStatus& st = wb.Cycle->status;
         if (st.text1 != last1 && st.text1.rfind("COM OK", 0) != 0) {
             std::printf("%8.3f s  %s\n", host.MicroClock() / 1e6, st.text1.c_str());
@@ -105,7 +105,7 @@ int Monitor(Workbench& wb, SteadyHost& host, double seconds) {
         }
         std::fflush(stdout);
         if (g_stop) wb.ExitRequested = true;
-    };
+    });
     const double end = seconds > 0 ? host.MicroClock() + seconds * 1e6 : 1e300;
     while (!wb.ExitRequested && host.MicroClock() < end)
         host.RunEventsUntil(std::min(end, host.MicroClock() + 100'000));

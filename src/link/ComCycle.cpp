@@ -40,8 +40,7 @@ void ComCycle::OnTimer1(bool writePending) {
         RichiestaOffLine = false;
         OffLine = true;
     }
-    if ((comm_.ComState == kComClosed || comm_.ComState == kComOffLine) && hooks.onClosedOrOffLine)
-        hooks.onClosedOrOffLine(comm_.ComState);
+    if (comm_.ComState == kComClosed || comm_.ComState == kComOffLine) ClosedOrOffLine.Emit(comm_.ComState);
     GestioneCom();
     AggiornaStatoCom(writePending);
     CommBusy = false;
@@ -231,7 +230,7 @@ std::string ComCycle::SearchText() const {
 }
 
 void ComCycle::SelezionaCom(int portIndex, bool usb) {
-    if (hooks.setBusyPointer) hooks.setBusyPointer(true);
+    BusyPointer.Emit(true);
     menu.deviceEnabled = false;
     menu.UncheckAll();
     if (usb)
@@ -243,15 +242,15 @@ void ComCycle::SelezionaCom(int portIndex, bool usb) {
     const double deadline = host.MicroClock() + kSelectWaitUs;
     while (comm_.ComState != kComIdle && host.MicroClock() < deadline) host.DoEvents();
 
-    if (hooks.setTimersEnabled) hooks.setTimersEnabled(false);
+    TimersSwitched.Emit(false);
     comm_.CloseComPort();
     comm_.UsbCom = usb;
     comm_.Simulated = false;
     if (!usb) comm_.SetComPort(static_cast<std::int16_t>(portIndex));
     comm_.ComState = kComClosed;
-    if (hooks.setTimersEnabled) hooks.setTimersEnabled(true);
+    TimersSwitched.Emit(true);
     menu.deviceEnabled = true;
-    if (hooks.setBusyPointer) hooks.setBusyPointer(false);
+    BusyPointer.Emit(false);
 }
 
 void ComCycle::MnuDevCom_Click(int index) {

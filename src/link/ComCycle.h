@@ -11,6 +11,7 @@
 #include <string>
 
 #include "link/ClsComm.h"
+#include "util/Signal.h"
 
 namespace gw {
 
@@ -42,22 +43,18 @@ struct ConnectionStatus {
     std::uint32_t fore1 = kColBlack;
 };
 
-// What the program around the cycle does at the cycle's request.
-struct CycleHooks {
-    // Tick step 3: the link is closed (0) or off-line (8): reset polling and live values,
-    // clear RequestsEnabled; off-line also runs its clean-up.
-    std::function<void(std::uint8_t comState)> onClosedOrOffLine;
-    // SelezionaCom stops and restarts both window timers around a port change.
-    std::function<void(bool enabled)> setTimersEnabled;
-    // Hourglass pointer on/off.
-    std::function<void(bool busy)> setBusyPointer;
-};
-
 class ComCycle {
 public:
     explicit ComCycle(ClsComm& comm);
 
-    CycleHooks hooks;
+    // What the program around the cycle does at the cycle's request.
+    // Tick step 3: the link is closed (0) or off-line (8): reset polling and live values,
+    // clear RequestsEnabled; off-line also runs its clean-up.
+    Signal<std::uint8_t> ClosedOrOffLine;
+    // SelezionaCom stops and restarts both window timers around a port change.
+    Signal<bool> TimersSwitched;
+    // Hourglass pointer on/off.
+    Signal<bool> BusyPointer;
 
     // The whole Timer1 tick: busy guard, off-line request, hook, GestioneCom, status.
     // writePending: a parameter write to the ECU is pending or running (shown as "UPGRADE").

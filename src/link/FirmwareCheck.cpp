@@ -39,7 +39,7 @@ bool FirmwareCheck::ReadEcuIdentity() {
 }
 
 bool FirmwareCheck::LeggiIdentita() {
-    if (hooks.setBusyPointer) hooks.setBusyPointer(true);
+    BusyPointer.Emit(true);
     const bool ecuRead = ReadEcuIdentity();
     bool ok = Image.LeggiFlashIni(FlashIniPath());
     if (ok) {
@@ -48,7 +48,7 @@ bool FirmwareCheck::LeggiIdentita() {
         ShowWarnings(comm_.host(), Image.Report.warnings);
     }
     if (ok) FirmwareFle = Image.IdentityText();
-    if (hooks.setBusyPointer) hooks.setBusyPointer(false);
+    BusyPointer.Emit(false);
     return ok && ecuRead;
 }
 
@@ -71,7 +71,7 @@ std::string FirmwareCheck::ForeignMessage(const FirmwareTexts& t) const {
 }
 
 void FirmwareCheck::OpenUpgradeWindow() {
-    if (hooks.runUpgradeWindow) hooks.runUpgradeWindow();
+    UpgradeOffered.Emit();
 }
 
 void FirmwareCheck::EndSearchAccepted() {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "link/ClsComm.h"
+#include "util/Signal.h"
 #include "link/FirmwareIdentity.h"
 #include "link/FirmwareImage.h"
 
@@ -37,14 +38,6 @@ struct FirmwareTexts {
     std::string softwareVersion = " Software ver. 01.01.03";
 };
 
-struct FirmwareCheckHooks {
-    // Stops the display timer, shows the upgrade window modally, starts the timer again.
-    // The window sets or clears RequestsEnabled as it closes.
-    std::function<void()> runUpgradeWindow;
-    // Hourglass pointer on/off while the identities are read.
-    std::function<void(bool busy)> setBusyPointer;
-};
-
 enum class FirmwareVerdict {
     ImageMissing,  // the image file is missing: message, the program ends
     NotChecked,    // link not idle, or an identity could not be read: next tick tries again
@@ -59,7 +52,12 @@ public:
     // cycle (may be null): its EcuAccepted/EcuRefused end or move on the port search.
     FirmwareCheck(ClsComm& comm, ComCycle* cycle = nullptr);
 
-    FirmwareCheckHooks hooks;
+    // The check offers the upgrade: the window program stops the display timer, shows the
+    // upgrade window modally and starts the timer again; the window sets or clears
+    // RequestsEnabled as it closes.
+    Signal<> UpgradeOffered;
+    // Hourglass pointer on/off while the identities are read.
+    Signal<bool> BusyPointer;
     FirmwareImage Image;
     std::string FirmwareFle;   // the image file's identity text
     int MismatchCount = 0;     // foreign ECUs refused in a row

@@ -207,11 +207,11 @@ void ParameterImage::StepInjModeSequence() {
 }
 
 void ParameterImage::DecodeSamples(bool gas, int set, const std::string& data) {
-    if (onSamples) onSamples(gas, set, data);
+    SampleAnswer.Emit(gas, set, data);
 }
 
 void ParameterImage::SamplesCleared(bool gas) {
-    if (onSamplesCleared) onSamplesCleared(gas);
+    SampleListCleared.Emit(gas);
 }
 
 void ParameterImage::Block2Written() {

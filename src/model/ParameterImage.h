@@ -16,6 +16,7 @@
 #include "model/ModelRecord.h"
 #include "model/ScaleConfig.h"
 #include "model/TimeTable.h"
+#include "util/Signal.h"
 
 namespace gw {
 
@@ -198,12 +199,12 @@ public:
     void DecodeBlock2(const std::string& frame) override;
     void DecodeBlock3(const std::string& frame) override;
     void DecodeBlock5(const std::string& frame) override;
-    // Sample answers belong to the map page: forwarded to these when set.
+    // Sample answers belong to the map page: passed on through the two signals below.
     void DecodeSamples(bool gas, int set, const std::string& data) override;
     void SamplesCleared(bool gas) override;
     void Block2Written() override;
-    std::function<void(bool gas, int set, const std::string& data)> onSamples;
-    std::function<void(bool gas)> onSamplesCleared;
+    Signal<bool /*gas*/, int /*set*/, const std::string& /*data*/> SampleAnswer;
+    Signal<bool /*gas*/> SampleListCleared;
 
     // The same decoders on the data as hexadecimal text (configuration files). A field
     // whose digits are missing or not hexadecimal keeps its value. Block 5 from a file

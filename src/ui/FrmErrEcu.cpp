@@ -65,7 +65,7 @@ FrmErrEcu::FrmErrEcu(QWidget* parent, EcuErrors& errors, ClsComm& link, const Cl
     connect(CmdErrInjCanc, &QPushButton::clicked, this, [this] {
         logic_.Cancel();
         Sync();
-        if (onCancelled) onCancelled();
+        emit cancelled();
     });
     connect(Command2, &QPushButton::clicked, this, [this] { close(); });
     timer1_ = new QTimer(this);

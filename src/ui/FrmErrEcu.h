@@ -16,6 +16,7 @@ class QTimer;
 namespace gw {
 
 class FrmErrEcu : public QDialog {
+    Q_OBJECT
 public:
     FrmErrEcu(QWidget* parent, EcuErrors& errors, ClsComm& link, const ClsLingue& lingue);
 
@@ -23,8 +24,6 @@ public:
     void Open();
     ErrEcuWindow& Logic() { return logic_; }
     void Sync();
-    // After "Canc." (the General page's warning button follows at once).
-    std::function<void()> onCancelled;
 
     QTableWidget* Grid;
     QPushButton* CmdErrInjCanc;
@@ -37,6 +36,10 @@ private:
     ErrEcuWindow logic_;
     const ClsLingue& lingue_;
     QTimer* timer1_;
+
+signals:
+    // After "Canc." (the General page's warning button follows at once).
+    void cancelled();
 };
 
 }  // namespace gw

@@ -105,11 +105,10 @@ FrmInjSet::FrmInjSet(QWidget* parent, Host& host, ParameterImage& image, const C
         logic_.OnSensitivity(v);
         Sync();
     });
-    logic_.onChanged = [this] { Sync(); };
+    changed_ = logic_.StateChanged.Connect([this] { Sync(); });
 }
 
 FrmInjSet::~FrmInjSet() {
-    logic_.onChanged = nullptr;
     logic_.Stop();
 }
 

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "app/InjSetLogic.h"
+#include "util/Signal.h"
 
 class QComboBox;
 class QLabel;
@@ -56,6 +57,7 @@ protected:
 
 private:
     InjSetLogic logic_;
+    Connection changed_;  // the window follows its logic's state
     bool loaded_ = false;
 };
 

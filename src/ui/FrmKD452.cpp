@@ -97,20 +97,20 @@ FrmKD452::FrmKD452(Workbench& wb, QtHost& host, QWidget* parent) : QMainWindow(p
     frmInit_->setWindowTitle(ToQ(wb_.AppTitle));
     wb_.OpenCommLog(FromQ(QDate::currentDate().toString("dd/MM/yyyy")));
 
-    if (!wb_.Cycle->hooks.onClosedOrOffLine)
-        wb_.Cycle->hooks.onClosedOrOffLine = [this](std::uint8_t s) {
-            wb_.RequestsEnabled = false;
-            if (onLinkDown) onLinkDown(s);
-        };
-    wb_.Cycle->hooks.setBusyPointer = [](bool on) {
+    linkDown_ = wb_.Cycle->ClosedOrOffLine.Connect([this](std::uint8_t) { wb_.RequestsEnabled = false; });
+    const auto busyPointer = [](bool on) {
         if (on)
             QApplication::setOverrideCursor(Qt::WaitCursor);
         else
             QApplication::restoreOverrideCursor();
     };
+    cycleBusy_ = wb_.Cycle->BusyPointer.Connect(busyPointer);
+    checkBusy_ = wb_.Check->BusyPointer.Connect(busyPointer);
     commTicked_ = wb_.CommTicked.Connect([this] { CommTick(); });
-    wb_.onDisplayTick = [this] { DisplayTick(); };
-    wb_.onExitRequested = [this] { OnExitRequested(); };
+    // The window's own work comes first on each display tick: the display scheduler
+    // connects after it.
+    displayTicked_ = wb_.DisplayTicked.Connect([this] { DisplayTick(); });
+    exitDue_ = wb_.ExitDue.Connect([this] { OnExitRequested(); });
     qApp->installEventFilter(this);
 
     resize(1000, 700);
@@ -124,10 +124,6 @@ FrmKD452::FrmKD452(Workbench& wb, QtHost& host, QWidget* parent) : QMainWindow(p
 
 FrmKD452::~FrmKD452() {
     qApp->removeEventFilter(this);
-    commTicked_.Disconnect();
-    wb_.onDisplayTick = nullptr;
-    wb_.onExitRequested = nullptr;
-    wb_.Cycle->hooks.setBusyPointer = nullptr;
     host_.SetDialogParent(nullptr);
 }
 
@@ -192,12 +188,12 @@ void FrmKD452::LoadPictures() {
     };
     picture("\\LNG\\img2.img", general_->ImgLogo, "LPG / CNG");
     picture("\\LNG\\img3.img", parametri_->ImgLogoS, "LPG");
-    general_->ImgLogo->onReleased = [this] { LogoReleased(); };
-    parametri_->ImgLogoS->onReleased = [this] { LogoReleased(); };
+    connect(general_->ImgLogo, &PictureBox::released, this, [this] { LogoReleased(); });
+    connect(parametri_->ImgLogoS, &PictureBox::released, this, [this] { LogoReleased(); });
 }
 
 void FrmKD452::LogoReleased() {
-    if (wb_.FuelSwitchRequest == 0 && keyOn && keyOn()) wb_.FuelSwitchRequest = 1;
+    if (wb_.FuelSwitchRequest == 0 && KeyOn()) wb_.FuelSwitchRequest = 1;
 }
 
 // ---- pages ----
@@ -229,7 +225,7 @@ void FrmKD452::CheckTab() {
         case kTabConfiguration: config_->CmdTpyGLS->setFocus(); break;
         default: break;
     }
-    if (onCheckTab) onCheckTab(sstMain_->currentIndex());
+    emit tabChecked(sstMain_->currentIndex());
     checkTabBusy_ = false;
 }
 
@@ -289,7 +285,7 @@ void FrmKD452::SyncPortMenu() {
 
 void FrmKD452::DisplayTick() {
     if (unloaded_) return;
-    frmInit_->ElaboraMsgCom(wb_.Cycle->OffLine, wb_.Cycle->SearchRunning(), ecuDataToRead && ecuDataToRead());
+    frmInit_->ElaboraMsgCom(wb_.Cycle->OffLine, wb_.Cycle->SearchRunning(), EcuDataToRead());
     const long secs = static_cast<long>(wb_.Comm->TimeComSeconds());
     const QString time = QString("Time: %1:%2:%3")
                              .arg(secs / 3600)
@@ -300,7 +296,6 @@ void FrmKD452::DisplayTick() {
         shownTime_ = time;
     }
     parametri_->ShpCalComm->SetOn(!wb_.Comm->WDogPresente);
-    if (onDisplayTick) onDisplayTick();
 }
 
 QString FrmKD452::StatusText(int field) const {

@@ -3,7 +3,8 @@
 // port menu wired to the communication cycle, the status bar, the calibration-parameters
 // frame, the captions from the dictionary, service mode, and closing without cutting an
 // exchange in half. What the pages show and what is asked of the ECU is decided by the
-// display scheduler and the pages' presenters, which plug in through the hooks below.
+// display scheduler and the pages' presenters: they listen to the window's signals and
+// answer its questions (the queries below).
 #pragma once
 
 #include <QAction>
@@ -13,6 +14,7 @@
 #include <QTabWidget>
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,10 +26,13 @@
 #include "ui/GeneralPage.h"
 #include "ui/ParametriFrame.h"
 #include "ui/QtHost.h"
+#include "util/Query.h"
+#include "util/Signal.h"
 
 namespace gw {
 
 class FrmKD452 : public QMainWindow {
+    Q_OBJECT
 public:
     // Tabs of SstMain.
     enum Tab { kTabCalibration = 0, kTabModeling = 1, kTabMap = 2, kTabGeneral = 3, kTabConfiguration = 4 };
@@ -75,34 +80,31 @@ public:
     // The window has run its unload (timers stopped, port and log closed).
     bool Unloaded() const { return unloaded_; }
 
-    // ---- what other parts plug in ----
+    // ---- what the window asks of the parts around it ----
     bool UpdatingControls = false;
     // The ECU's data are still to be read after a (re)connection (the waiting window).
-    std::function<bool()> ecuDataToRead;
-    // The display scheduler's work on each Timer2 tick, after the window's own.
-    std::function<void()> onDisplayTick;
-    // The link is closed (0) or off-line (8) on a communication tick.
-    std::function<void(std::uint8_t)> onLinkDown;
-    // After captions were applied on a language choice (type tables, lists, messages).
-    std::function<void()> onLanguageChosen;
-    // The information window's values; the ECU's update offer.
-    std::function<AboutInfo()> aboutInfo;
-    std::function<bool()> updateOffered;
+    Query<bool()> EcuDataToRead;
+    // The information window's values (without an answer: the labels only); the ECU's
+    // update offer.
+    Query<std::optional<AboutInfo>()> AboutValues;
+    Query<bool()> UpdateOffered;
     // Writes a configuration file; true when written.
-    std::function<bool(const std::string&)> saveConfiguration;
-    // Replaces the open and save dialogs (tests): the chosen path, empty when cancelled.
-    std::function<std::string(bool save)> chooseConfigFile;
-    // After CheckTab adapted the window to the page now shown.
-    std::function<void(int tab)> onCheckTab;
+    Query<bool(const std::string&)> SaveConfiguration;
     // The ignition key is on (a logo click then asks for the fuel switch).
-    std::function<bool()> keyOn;
-    // Service mode switched (the model page's extra points).
-    std::function<void(bool)> onServiceMode;
+    Query<bool()> KeyOn;
     // The side-window buttons (CmdTpyInj, CmdTpyGLS, CmdExpert0, CmdErrInj, CmdView)
     // are enabled once a window is attached to them.
     void AttachSideWindow(const QString& buttonName, std::function<void()> open);
     // The configuration-file commands are enabled once loading and saving exist.
     void EnableConfigurationFiles(bool on);
+
+signals:
+    // After captions were applied on a language choice (type tables, lists, messages).
+    void languageChosen();
+    // After CheckTab adapted the window to the page now shown.
+    void tabChecked(int tab);
+    // Service mode switched (the model page's extra points).
+    void serviceModeChanged(bool on);
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -135,6 +137,7 @@ private:
 
     Workbench& wb_;
     Connection commTicked_;  // the status bar follows every communication tick
+    Connection displayTicked_, exitDue_, linkDown_, cycleBusy_, checkBusy_;
     QtHost& host_;
     MainCaptions captions_;
     QTabWidget* sstMain_;

@@ -182,7 +182,7 @@ void FrmKD452::ApplicaLingua(int language) {
 void FrmKD452::MnuLngT_Click(int language) {
     host_.DoEvents();
     ApplicaLingua(language);
-    if (onLanguageChosen) onLanguageChosen();
+    emit languageChosen();
 }
 
 void FrmKD452::CheckDictionary() {
@@ -210,7 +210,7 @@ void FrmKD452::ToggleServiceMode() {
     const bool on = wb_.Comm->ServiceMode;
     general_->SetServiceMode(on);
     config_->SetServiceMode(on);
-    if (onServiceMode) onServiceMode(on);
+    emit serviceModeChanged(on);
 }
 
 bool FrmKD452::eventFilter(QObject* obj, QEvent* e) {
@@ -232,13 +232,13 @@ bool FrmKD452::eventFilter(QObject* obj, QEvent* e) {
 
 void FrmKD452::MnuInfoAbout_Click() {
     AboutInfo info;
-    if (aboutInfo) {
-        info = aboutInfo();
+    if (const std::optional<AboutInfo> values = AboutValues()) {
+        info = *values;
     } else {
         info.labels = AboutLabels(wb_.Lingue);
     }
     if (info.osLine.empty()) info.osLine = AboutOsLine(GetOsDescription());
-    const bool offer = updateOffered && wb_.Comm->ComState != kComOffLine && updateOffered();
+    const bool offer = wb_.Comm->ComState != kComOffLine && UpdateOffered();
     FrmStartUp about(this, wb_);
     about.Fill(AboutText(info), offer);
     about.exec();
@@ -247,18 +247,13 @@ void FrmKD452::MnuInfoAbout_Click() {
 // ---- configuration files ----
 
 std::string FrmKD452::ChiediFileConfig(bool save) {
-    std::string chosen;
-    if (chooseConfigFile) {
-        chosen = chooseConfigFile(save);
-    } else {
-        // Both dialogs start in the application folder, with no file name.
-        const QString folder = ToQ(wb_.AppFolder.empty() ? std::string("/") : wb_.AppFolder);
-        const QString filter = "Mod Files (*.var)";
-        QString path = save ? QFileDialog::getSaveFileName(this, QString(), folder, filter)
-                            : QFileDialog::getOpenFileName(this, QString(), folder, filter);
-        if (save && !path.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += ".var";
-        chosen = FromQ(path);
-    }
+    // Both dialogs start in the application folder, with no file name.
+    const QString folder = ToQ(wb_.AppFolder.empty() ? std::string("/") : wb_.AppFolder);
+    const QString filter = "Mod Files (*.var)";
+    QString path = save ? QFileDialog::getSaveFileName(this, QString(), folder, filter)
+                        : QFileDialog::getOpenFileName(this, QString(), folder, filter);
+    if (save && !path.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += ".var";
+    const std::string chosen = FromQ(path);
     wb_.Comm->LoadWDogSend();  // the dialog's time does not count against the link
     return chosen;
 }
@@ -280,8 +275,8 @@ void FrmKD452::MnuFileSaveConf_Click() {
         return;
     }
     const std::string path = ChiediFileConfig(true);
-    if (path.empty() || !saveConfiguration) return;
-    if (saveConfiguration(path)) SetTitle(path);
+    if (path.empty() || !SaveConfiguration.Bound()) return;
+    if (SaveConfiguration(path)) SetTitle(path);
 }
 
 }  // namespace gw

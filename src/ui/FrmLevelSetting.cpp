@@ -84,11 +84,10 @@ FrmLevelSetting::FrmLevelSetting(QWidget* parent, Host& host, ParameterImage& im
         logic_.OnDefault();
         Sync();
     });
-    logic_.onChanged = [this] { Sync(); };
+    changed_ = logic_.StateChanged.Connect([this] { Sync(); });
 }
 
 FrmLevelSetting::~FrmLevelSetting() {
-    logic_.onChanged = nullptr;
     logic_.Stop();
 }
 

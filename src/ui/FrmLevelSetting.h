@@ -8,6 +8,7 @@
 #include <array>
 
 #include "app/LevelSettingLogic.h"
+#include "util/Signal.h"
 
 class QGroupBox;
 class QLabel;
@@ -45,6 +46,7 @@ protected:
 
 private:
     LevelSettingLogic logic_;
+    Connection changed_;  // the window follows its logic's state
 };
 
 }  // namespace gw

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/DictionaryEntries.h"
+#include "app/MarkerTexts.h"
 #include "app/Workbench.h"
 #include "ui/QtText.h"
 #include "ui/SyncWidgets.h"
@@ -143,7 +144,7 @@ FrmUpdate::FrmUpdate(QWidget* owner, Workbench& wb) : QDialog(owner), wb_(wb) {
     logic_ = std::make_unique<FirmwareUpgrade>(*wb_.Comm, *wb_.Check, *wb_.Image, wb_.RequestsEnabled,
                                                UpgradeTextsFor(wb_));
     logic_->trackWidth = BarTrack->width() * kTwipsPerPixel;
-    logic_->onChanged = [this] { ShowState(); };
+    changed_ = logic_->StateChanged.Connect([this] { ShowState(); });
 
     connect(CmdUpdate, &QPushButton::clicked, this, [this] {
         logic_->CmdUpdate_Click();
@@ -162,7 +163,7 @@ FrmUpdate::FrmUpdate(QWidget* owner, Workbench& wb) : QDialog(owner), wb_(wb) {
 
 FrmUpdate::~FrmUpdate() {
     Timer1.stop();
-    if (logic_) logic_->onChanged = nullptr;
+    changed_.Disconnect();
 }
 
 void FrmUpdate::showEvent(QShowEvent* e) {
@@ -192,7 +193,11 @@ void FrmUpdate::ShowState() {
     sync::Text(LblRelEcu_Val, ToQ(u.LblRelEcu_Val));
     sync::Text(LblRelFle, ToQ(u.LblRelFle));
     sync::Text(LblRelFle_Val, ToQ(u.LblRelFle_Val));
-    sync::Text(LblBackBar, ToQ(u.LblBackBar));
+    // The phase names are the upgrade's own; the incomplete ending is told in the user's language.
+    const std::string phase = u.LblBackBar == kPhaseIncomplete
+                                  ? MarkerText(&wb_.Lingue, kMarkerMain, kMainUpgradeIncomplete, kPhaseIncomplete)
+                                  : u.LblBackBar;
+    sync::Text(LblBackBar, ToQ(phase));
     sync::Shown(BarTrack, u.barVisible);
     const int px = std::clamp(u.barWidth / kTwipsPerPixel, 0, BarTrack->width());
     if (ShpBarUpDate->width() != px || ShpBarUpDate->height() != BarTrack->height())

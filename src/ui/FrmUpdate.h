@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "app/FirmwareUpgrade.h"
+#include "util/Signal.h"
 
 namespace gw {
 
@@ -54,6 +55,7 @@ private:
 
     Workbench& wb_;
     std::unique_ptr<FirmwareUpgrade> logic_;
+    Connection changed_;  // the window follows its logic's state
     bool closing_ = false;
 };
 

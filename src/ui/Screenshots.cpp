@@ -184,7 +184,8 @@ void StartScreenshot(const ScreenshotScript& script, Workbench& wb, QtHost& host
                      WorkbenchUi& ui) {
     if (script.page >= 0) window.SstMain()->setCurrentIndex(script.page);
     if (script.minSize) QTimer::singleShot(0, &window, [&window] { window.resize(window.minimumSize()); });
-    if (script.upgradeNext) ui.onUpgradeWindowShown = [&host, &wb](FrmUpdate& w) { RunUpgrade(w, host, wb); };
+    if (script.upgradeNext)
+        QObject::connect(&ui, &WorkbenchUi::upgradeWindowShown, &ui, [&host, &wb](FrmUpdate* w) { RunUpgrade(*w, host, wb); });
     if (script.about)
         QTimer::singleShot(static_cast<int>(script.after * 500), &window, [&window] {
             if (auto* a = window.findChild<QAction*>("MnuInfoAbout")) a->trigger();

@@ -17,29 +17,23 @@ namespace gw {
 
 SideWindows::SideWindows(FrmKD452& win, WorkbenchUi& ui, Workbench& wb) : QObject(&win), win_(win), ui_(ui), wb_(wb) {
     setObjectName("SideWindows");
-    errors_.maskInputs = [this] { return MaskInputsFromImage(*wb_.Image); };
+    connections_.push_back(errors_.MaskInputs.Bind([this] { return MaskInputsFromImage(*wb_.Image); }));
     ApplyTexts();
     ShowWarning();
 
+    connections_.push_back(ui.Scheduler().ErrorMemoryDue.Connect([this] {
+        errors_.CaricaErroriEcu(*wb_.Comm);
+        ShowWarning();
+    }));
+    connections_.push_back(ui.Scheduler().SlotRan.Connect([this](int) {
+        if (!readErrors_) return;
+        readErrors_ = false;
+        errors_.CaricaErroriEcu(*wb_.Comm);
+        ShowWarning();
+    }));
+    connect(&win, &FrmKD452::languageChosen, this, [this] { ApplyTexts(); });
+
     QPointer<SideWindows> self(this);
-    ui.Scheduler().hooks.caricaErroriEcu = [self] {
-        if (!self || !self->wb_.Comm) return;
-        self->errors_.CaricaErroriEcu(*self->wb_.Comm);
-        self->ShowWarning();
-    };
-    auto slotBefore = ui.Scheduler().hooks.onSlot;
-    ui.Scheduler().hooks.onSlot = [self, slotBefore](int slot) {
-        if (slotBefore) slotBefore(slot);
-        if (!self || !self->readErrors_) return;
-        self->readErrors_ = false;
-        if (self->wb_.Comm) self->errors_.CaricaErroriEcu(*self->wb_.Comm);
-        self->ShowWarning();
-    };
-    auto before = win.onLanguageChosen;
-    win.onLanguageChosen = [self, before] {
-        if (before) before();
-        if (self) self->ApplyTexts();
-    };
 
     win.AttachSideWindow("CmdTpyInj", [self] {
         if (self) self->OpenInjSet();
@@ -99,7 +93,7 @@ void SideWindows::OpenExpert() {
 FrmErrEcu* SideWindows::ErrEcu() {
     if (!errEcu_) {
         errEcu_ = new FrmErrEcu(&win_, errors_, *wb_.Comm, wb_.Lingue);
-        errEcu_->onCancelled = [this] { ShowWarning(); };
+        connect(errEcu_, &FrmErrEcu::cancelled, this, [this] { ShowWarning(); });
     }
     return errEcu_;
 }

@@ -6,8 +6,10 @@
 
 #include <QObject>
 #include <memory>
+#include <vector>
 
 #include "app/ErrEcuLogic.h"
+#include "util/Signal.h"
 
 namespace gw {
 
@@ -48,6 +50,7 @@ private:
     FrmSetExpert* expert_ = nullptr;
     FrmErrEcu* errEcu_ = nullptr;
     bool readErrors_ = false;  // the error memory is to be read on the next slot
+    std::vector<Connection> connections_;  // to the scheduler's signals and queries
 };
 
 // Makes the side windows (owned by the main window) and attaches them to its buttons.

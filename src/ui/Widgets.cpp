@@ -82,12 +82,12 @@ PictureBox::PictureBox(const QString& objectName, QWidget* parent) : QLabel(pare
 
 void PictureBox::mousePressEvent(QMouseEvent*) {
     setFrameStyle(QFrame::Panel | QFrame::Raised);  // pressed: 3-D
-    if (onPressed) onPressed();
+    emit pressed();
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent*) {
     setFrameStyle(QFrame::Box | QFrame::Plain);
-    if (onReleased) onReleased();
+    emit released();
 }
 
 }  // namespace gw

@@ -40,10 +40,13 @@ private:
 
 // A picture that reports presses and releases (the logos).
 class PictureBox : public QLabel {
+    Q_OBJECT
 public:
     explicit PictureBox(const QString& objectName, QWidget* parent = nullptr);
-    std::function<void()> onPressed;
-    std::function<void()> onReleased;
+
+signals:
+    void pressed();
+    void released();
 
 protected:
     void mousePressEvent(QMouseEvent*) override;

@@ -55,56 +55,32 @@ WorkbenchUi::WorkbenchUi(Workbench& wb, QtHost& host, FrmKD452& window)
     BindScheduler();
 }
 
-WorkbenchUi::~WorkbenchUi() {
-    wb_.Check->hooks.runUpgradeWindow = nullptr;
-    wb_.Check->hooks.setBusyPointer = nullptr;
-    wb_.writePending = nullptr;
-    win_.onDisplayTick = nullptr;
-    win_.onLinkDown = nullptr;
-    win_.ecuDataToRead = nullptr;
-    win_.onLanguageChosen = nullptr;
-    win_.aboutInfo = nullptr;
-    win_.updateOffered = nullptr;
-    win_.saveConfiguration = nullptr;
-    win_.keyOn = nullptr;
-    win_.onCheckTab = nullptr;
-}
+WorkbenchUi::~WorkbenchUi() = default;
 
 // ---- display scheduler ----
 
 void WorkbenchUi::BindScheduler() {
-    DisplayHooks& h = scheduler_.hooks;
-    h.refreshGeneral = [this](GeneralPart part) { ShowGeneral(part); };
-    h.refreshAfterRead = [this] {
+    DisplayScheduler& s = scheduler_;
+    connections_.push_back(s.GeneralRefreshed.Connect([this](GeneralPart part) { ShowGeneral(part); }));
+    connections_.push_back(s.RefreshedAfterRead.Connect([this] {
         config_.AggiornaPaginaConfig();
         config_.ApplyInjectorModeRule();
         wb_.Image->Block3Changed = false;
         ShowConfig();
-    };
-    h.refreshConfig = [this] {
-        ParameterImage& img = *wb_.Image;
-        // Not while a choice of the user is still on its way to the ECU: the page would
-        // show the old value until the read-back.
-        const bool writing = img.Block3WriteRequest > 0 || img.Requests.Block3WritePending ||
-                             img.Block5WriteRequest > 0 || img.Requests.Block5WritePending;
-        if (!config_.RefreshRequested && (!img.Block3Changed || writing)) return;
-        img.Block3Changed = false;
+    }));
+    connections_.push_back(s.ConfigRefreshDue.Connect([this] {
+        if (config_.RefreshIfDue()) ShowConfig();
+    }));
+    ConfigLoader& loader = s.Loader();
+    connections_.push_back(loader.Loaded.Connect([this](const std::string& path) { win_.SetTitle(path); }));
+    connections_.push_back(loader.LoadedOffLine.Connect([this] {
         config_.AggiornaPaginaConfig();
         ShowConfig();
-    };
-    h.caricaConfigurazione = [this](const std::string& path) { return LoadPending(path); };
-
-    wb_.writePending = [this] { return scheduler_.WritePending(); };
-    win_.onDisplayTick = [this] { scheduler_.Tick(); };
-    win_.onLinkDown = [this](std::uint8_t s) { scheduler_.OnClosedOrOffLine(s); };
-    win_.ecuDataToRead = [this] { return scheduler_.EcuDataToRead(); };
-    wb_.Check->hooks.runUpgradeWindow = [this] { RunUpgradeWindow(); };
-    wb_.Check->hooks.setBusyPointer = [](bool on) {
-        if (on)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    };
+    }));
+    // After the window's own display-tick work, which connected first.
+    s.Attach();
+    connections_.push_back(win_.EcuDataToRead.Bind([this] { return scheduler_.EcuDataToRead(); }));
+    connections_.push_back(wb_.Check->UpgradeOffered.Connect([this] { RunUpgradeWindow(); }));
     scheduler_.InitCounters();
 }
 
@@ -112,13 +88,14 @@ void WorkbenchUi::BindScheduler() {
 
 void WorkbenchUi::BindGeneral() {
     GeneralPage* g = win_.General();
-    QObject::connect(g->CmbInj, QOverload<int>::of(&QComboBox::activated), &win_, [this](int i) {
+    QObject::connect(g->CmbInj, QOverload<int>::of(&QComboBox::activated), this, [this](int i) {
         config_.CmbInj_Click(i);
         scheduler_.SelectedInjector = config_.CmbInj.selected < 0 ? 0 : config_.CmbInj.selected;
         HighlightInjector(scheduler_.SelectedInjector);
         ShowGeneral(GeneralPart::SpeedAndInjectors);
     });
-    win_.keyOn = [this] { return GatherLiveValues(*wb_.Image, wb_.Scale, wb_.Comm->EcuState).key; };
+    connections_.push_back(
+        win_.KeyOn.Bind([this] { return GatherLiveValues(*wb_.Image, wb_.Scale, wb_.Comm->EcuState).key; }));
     HighlightInjector(0);
 }
 
@@ -207,33 +184,33 @@ void WorkbenchUi::BindConfig() {
                c->CmbSwtchCilindri, c->CmbSwtchBobine, c->CmbTpyInj,          c->CmbTpyGLS};
     for (std::size_t i = 0; i < combos_.size(); ++i) {
         const auto list = static_cast<ConfigList>(i);
-        QObject::connect(combos_[i], QOverload<int>::of(&QComboBox::activated), &win_, [this, list](int index) {
+        QObject::connect(combos_[i], QOverload<int>::of(&QComboBox::activated), this, [this, list](int index) {
             if (win_.UpdatingControls) return;
             config_.Click(list, index);
             ShowConfig();
         });
     }
     for (int i = 0; i < 2; ++i)
-        QObject::connect(c->OptTypFuel[static_cast<size_t>(i)], &QRadioButton::clicked, &win_, [this, i] {
+        QObject::connect(c->OptTypFuel[static_cast<size_t>(i)], &QRadioButton::clicked, this, [this, i] {
             if (win_.UpdatingControls) return;
             config_.OptTypFuel_Click(i);
             ShowConfig();
         });
-    QObject::connect(c->CmdReserVar, &QPushButton::clicked, &win_, [this] { config_.CmdReserVar_Click(); });
+    QObject::connect(c->CmdReserVar, &QPushButton::clicked, this, [this] { config_.CmdReserVar_Click(); });
     config_.PendingConfigFile = &wb_.PendingConfigFile;
-    config_.onIstanzaInj = [this](int cylinders) {
+    connections_.push_back(config_.InjectorsInstanced.Connect([this](int cylinders) {
         GeneralPage* g = win_.General();
         const QSignalBlocker block(g->CmbInj);
         g->IstanzaInj(cylinders);
         scheduler_.SelectedInjector = 0;
         HighlightInjector(0);
-    };
-    win_.onLanguageChosen = [this] { FillConfigPage(); };
-    win_.onCheckTab = [this](int tab) {
+    }));
+    connect(&win_, &FrmKD452::languageChosen, this, [this] { FillConfigPage(); });
+    connect(&win_, &FrmKD452::tabChecked, this, [this](int tab) {
         if (tab != FrmKD452::kTabConfiguration) return;
         config_.AggiornaPaginaConfig();
         ShowConfig();
-    };
+    });
     FillConfigPage();
 }
 
@@ -292,68 +269,10 @@ void WorkbenchUi::ShowConfig() {
 // ---- configuration files ----
 
 void WorkbenchUi::BindFiles() {
-    win_.saveConfiguration = [this](const std::string& path) { return SaveConfiguration(path); };
-    win_.aboutInfo = [this] { return AboutValues(); };
-    win_.updateOffered = [this] { return wb_.Check->FileNewerThanEcu(); };
+    connections_.push_back(win_.SaveConfiguration.Bind([this](const std::string& path) { return SaveConfiguration(path); }));
+    connections_.push_back(win_.AboutValues.Bind([this] { return std::optional<AboutInfo>(AboutValues()); }));
+    connections_.push_back(win_.UpdateOffered.Bind([this] { return wb_.Check->FileNewerThanEcu(); }));
     win_.EnableConfigurationFiles(true);
-}
-
-bool WorkbenchUi::CaricaConfigurazione(const std::string& path) {
-    ParameterImage& img = *wb_.Image;
-    ClsComm& comm = *wb_.Comm;
-    const bool timer2 = wb_.Timer2->Enabled();
-    wb_.Timer2->SetEnabled(false);
-    bool ok = true;
-    // On gas the ECU goes to petrol while its configuration changes, and back afterwards.
-    bool switched = false;
-    if (img.Block2.Mode2 == 3 && comm.ComState != kComOffLine) {
-        img.Block2Pending.Mode = 0;
-        ok = WriteBlock(img, 2, comm);
-        switched = ok;
-    }
-    lastLoad_ = VarLoadReport{};
-    if (ok) ok = LoadVarFile(img, path, &lastLoad_);
-    if (comm.ComState == kComOffLine) {
-        config_.AggiornaPaginaConfig();
-        ShowConfig();
-    }
-    if (switched) {
-        img.Block2Pending.Mode = 3;
-        if (!WriteBlock(img, 2, comm)) ok = false;
-    }
-    if (ok) win_.SetTitle(path);
-    if (timer2 && !win_.Unloaded()) wb_.Timer2->SetEnabled(true);
-    scheduler_.RequestFullRead();
-    return ok;
-}
-
-bool WorkbenchUi::LoadPending(const std::string& path) {
-    if (path != failedPath_) {
-        failedPath_ = path;
-        failedLoads_ = 0;
-    }
-    if (CaricaConfigurazione(path)) {
-        failedLoads_ = 0;
-        return true;
-    }
-    // A file that has gone, or one the ECU keeps refusing, is reported once and dropped:
-    // retried for ever it would block every later load.
-    if (!QFile::exists(ToQ(path)) || ++failedLoads_ >= kLoadAttempts) {
-        failedLoads_ = 0;
-        ReportLoadFailure(path);
-        return true;
-    }
-    return false;
-}
-
-void WorkbenchUi::ReportLoadFailure(const std::string& path) {
-    // What the load found the ECU to hold, exactly; never a "kept what it had" it may not have.
-    std::string why = lastLoad_.message;
-    if (!QFile::exists(ToQ(path)) || why.empty())
-        why = MarkerText(&wb_.Lingue, kMarkerMain, kMainFileUnreadable, "The file cannot be read.");
-    host_.MessageBox(MarkerText(&wb_.Lingue, kMarkerMain, kMainConfigNotLoaded, "The configuration file was not loaded:") +
-                         "\r\n" + path + "\r\n\r\n" + why,
-                     wb_.AppTitle, MsgIcon::Critical, MsgButtons::Ok);
 }
 
 bool WorkbenchUi::SaveConfiguration(const std::string& path) {
@@ -395,10 +314,7 @@ void WorkbenchUi::RunUpgradeWindow() {
     wb_.Timer2->SetEnabled(false);
     {
         FrmUpdate dialog(&win_, wb_);
-        if (onUpgradeWindowShown)
-            QTimer::singleShot(0, &dialog, [this, &dialog] {
-                if (onUpgradeWindowShown) onUpgradeWindowShown(dialog);
-            });
+        QTimer::singleShot(0, &dialog, [this, &dialog] { emit upgradeWindowShown(&dialog); });
         dialog.exec();
     }
     if (!win_.Unloaded()) wb_.Timer2->SetEnabled(true);

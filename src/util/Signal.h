@@ -38,6 +38,9 @@ public:
     }
     bool Connected() const { return static_cast<bool>(disconnect_); }
 
+    // A connection that runs disconnect once, when it ends (for other kinds of binding).
+    static Connection Make(std::function<void()> disconnect) { return Connection(std::move(disconnect)); }
+
 private:
     template <class...>
     friend class Signal;

@@ -463,7 +463,7 @@ TEST_F(ConfigPageTest, InjectorModeRuleAfterACompleteRead) {
 
 TEST_F(ConfigPageTest, ButtonsOpenSideWindowsAndResetAllPendsTheDefaultConfiguration) {
     std::vector<SideWindow> opened;
-    page.onOpenSideWindow = [&](SideWindow w) { opened.push_back(w); };
+    Connection opens = page.OpenSideWindow.Connect([&](SideWindow w) { opened.push_back(w); });
     page.CmdTpyInj_Click();
     page.CmdTpyGLS_Click();
     page.CmdExpert_Click();

@@ -50,6 +50,9 @@ struct Rig {
     int refreshes = 0;
     bool multipleRequestsInATick = false;
     std::vector<int> requestTicksWithoutS1;
+    bool tickEnabled = false;
+    int commandsBefore = 0;
+    Connection beforeTick, afterTick, refreshed, slotRan;
 
     static int BlockCommands(SimEcu& e) {
         int n = 0;
@@ -67,24 +70,25 @@ struct Rig {
         check = std::make_unique<FirmwareCheck>(*wb->Comm, wb->Cycle.get());
         wb->Comm->SetAnswerSink(image.get());
         sched = std::make_unique<DisplayScheduler>(*wb, *image, *check);
-        sched->Attach();
-        sched->hooks.refreshAfterRead = [this] { ++refreshes; };
-        sched->hooks.onSlot = [this](int s) {
-            if (!slots.empty()) slots.back().insert(s);
-        };
-        auto tick = wb->onDisplayTick;
-        wb->onDisplayTick = [this, tick] {
-            const bool enabled = wb->RequestsEnabled;
-            if (enabled) {
+        // Around each scheduler tick: one listener before it (connected first), one after.
+        beforeTick = wb->DisplayTicked.Connect([this] {
+            tickEnabled = wb->RequestsEnabled;
+            if (tickEnabled) {
                 ++enabledTicks;
                 slots.emplace_back();
             }
-            const int before = BlockCommands(*ecu);
-            tick();
-            const int sent = BlockCommands(*ecu) - before;
+            commandsBefore = BlockCommands(*ecu);
+        });
+        sched->Attach();
+        afterTick = wb->DisplayTicked.Connect([this] {
+            const int sent = BlockCommands(*ecu) - commandsBefore;
             if (sent > 1) multipleRequestsInATick = true;
-            if (sent > 0 && (!enabled || !slots.back().count(1))) requestTicksWithoutS1.push_back(enabledTicks);
-        };
+            if (sent > 0 && (!tickEnabled || !slots.back().count(1))) requestTicksWithoutS1.push_back(enabledTicks);
+        });
+        refreshed = sched->RefreshedAfterRead.Connect([this] { ++refreshes; });
+        slotRan = sched->SlotRan.Connect([this](int s) {
+            if (!slots.empty()) slots.back().insert(s);
+        });
         if (start) {
             wb->Main();
             wb->Comm->Simulated = true;
@@ -134,7 +138,7 @@ TEST(DisplayScheduler, SlotsRunAtTheirRatesFromTheirStartValues) {
         rig.wb->RequestsEnabled = true;
         s.RefreshPending = false;
         std::vector<std::set<int>> record;
-        s.hooks.onSlot = [&](int slot) { record.back().insert(slot); };
+        rig.slotRan = s.SlotRan.Connect([&](int slot) { record.back().insert(slot); });
         for (int t = 0; t < 1200; ++t) {
             record.emplace_back();
             s.Tick();
@@ -154,14 +158,14 @@ TEST(DisplayScheduler, IdentityCheckFirstThenEveryBlockReadThenThePeriodicReads)
     Rig rig;
     DisplayScheduler& s = *rig.sched;
     std::vector<bool> dataToRead;
-    s.hooks.refreshAfterRead = [&] {
+    rig.refreshed = s.RefreshedAfterRead.Connect([&] {
         ++rig.refreshes;
         // The blocks were all read before the refresh.
         EXPECT_GE(rig.ecu->Responder().Count(13), 1);
         EXPECT_GE(rig.ecu->Responder().Count(14), 1);
         EXPECT_GE(rig.ecu->Responder().Count(48), 1);
         EXPECT_GE(rig.ecu->Responder().Count(49), 1);
-    };
+    });
     ASSERT_TRUE(rig.RunUntil([&] { return rig.wb->RequestsEnabled; }, 20'000'000));
     EXPECT_GE(rig.ecu->Responder().Count(CMD_READ_FIRMWARE), 1);
     EXPECT_EQ(rig.ecu->Responder().Count(CMD_READ_MEM1), 0);  // nothing polled before acceptance
@@ -226,11 +230,6 @@ TEST(DisplayScheduler, OffLineAppliesEditsLocallyResetsTheCountersAndBackOnLineR
     Rig rig;
     ASSERT_TRUE(rig.Ready());
     DisplayScheduler& s = *rig.sched;
-    std::string loaded;
-    s.hooks.caricaConfigurazione = [&](const std::string& path) {
-        loaded = path;
-        return true;
-    };
     rig.host.Advance(3'000'000);
     const int writes = rig.ecu->Responder().Count(CMD_WRT_MEM3);
 
@@ -248,7 +247,10 @@ TEST(DisplayScheduler, OffLineAppliesEditsLocallyResetsTheCountersAndBackOnLineR
     EXPECT_FALSE(rig.wb->RequestsEnabled);
     EXPECT_EQ(rig.image->Block3.SwtchTemp, 52);  // merged into the image, nothing sent
     EXPECT_EQ(rig.image->Block3WriteRequest, 0);
-    EXPECT_EQ(loaded, "/tmp/x.var");
+    // The file was tried once, off-line; it does not exist, and is not tried again later:
+    // the failure is reported now.
+    ASSERT_EQ(rig.host.Messages().size(), 1u);
+    EXPECT_NE(rig.host.Messages()[0].text.find("/tmp/x.var"), std::string::npos);
     EXPECT_TRUE(rig.wb->PendingConfigFile.empty());
     EXPECT_FALSE(rig.image->Requests.GasSampleReadRequest);
     EXPECT_EQ(s.AutoTuningCountdown, 0);
@@ -409,4 +411,88 @@ TEST(DisplayScheduler, ATableReadThatKeepsFailingIsGivenUp) {
     EXPECT_GT(rig.ecu->Responder().Count(CMD_READ_MEM1), reads);
     std::string error;
     EXPECT_FALSE(SaveVarFile(*rig.image, rig.dir.File("x.var"), "Bench", "now", &error));
+}
+
+// A configuration chosen while the engine runs on gas is loaded on the display timer: the
+// ECU is switched to petrol (block 2 written with mode 0) before any of the file's blocks,
+// and back to gas (mode 3) after the last of them.
+TEST(DisplayScheduler, ALoadOnGasSwitchesToPetrolAroundTheFilesBlocks) {
+    Rig rig;
+    ASSERT_TRUE(rig.Ready());
+    // Driving, the simulated engine switches to gas once its reducer is warm.
+    rig.ecu->Engine().SetScenario(SimScenario::Drive);
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.image->Block2.Mode2 == 3; }, 300'000'000));
+    const std::string path = rig.dir.File("gas.var");
+    std::string error;
+    ASSERT_TRUE(SaveVarFile(*rig.image, path, "Bench", "now", &error)) << error;
+
+    struct Write {
+        int mode, block3Writes, tableWrites;
+    };
+    std::vector<Write> block2Writes;
+    SimEcu& ecu = *rig.ecu;
+    int seen = ecu.Responder().Count(CMD_WRT_MEM2);
+    auto watch = rig.host.CreateTimer([&] {
+        const int n = ecu.Responder().Count(CMD_WRT_MEM2);
+        if (n == seen) return;
+        seen = n;
+        block2Writes.push_back(
+            {ecu.Memory().block2[0], ecu.Responder().Count(CMD_WRT_MEM3), ecu.Responder().Count(CMD_WRT_TBL_COR)});
+    });
+    watch->SetIntervalMs(1);
+    watch->SetEnabled(true);
+    const int block3Before = ecu.Responder().Count(CMD_WRT_MEM3);
+    const int tableBefore = ecu.Responder().Count(CMD_WRT_TBL_COR);
+    std::string title;
+    Connection loaded = rig.sched->Loader().Loaded.Connect([&](const std::string& p) { title = p; });
+
+    rig.wb->PendingConfigFile = path;
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.wb->PendingConfigFile.empty(); }, 10'000'000));
+    watch->SetEnabled(false);
+    EXPECT_EQ(title, path);
+    EXPECT_TRUE(rig.host.Messages().empty());
+    ASSERT_GE(block2Writes.size(), 2u);
+    EXPECT_EQ(block2Writes.front().mode, 0);
+    EXPECT_EQ(block2Writes.front().block3Writes, block3Before);
+    EXPECT_EQ(block2Writes.front().tableWrites, tableBefore);
+    EXPECT_EQ(block2Writes.back().mode, 3);
+    EXPECT_GT(block2Writes.back().block3Writes, block3Before);
+    EXPECT_EQ(block2Writes.back().tableWrites, tableBefore + 4);
+    EXPECT_EQ(ecu.Memory().block2[0], 3);
+}
+
+// A file the ECU keeps refusing is tried three times, then reported once and dropped, so
+// that a later choice is not blocked behind it; a file that has gone is reported at once.
+// The report says when the ECU was left on petrol.
+TEST(DisplayScheduler, APendingLoadThatKeepsFailingIsReportedOnceAndDropped) {
+    Rig rig;
+    ASSERT_TRUE(rig.Ready());
+    rig.ecu->Engine().SetScenario(SimScenario::Drive);
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.image->Block2.Mode2 == 3; }, 300'000'000));
+    const std::string path = rig.dir.File("refused.var");
+    std::string error;
+    ASSERT_TRUE(SaveVarFile(*rig.image, path, "Bench", "now", &error)) << error;
+    FaultOptions refuse;
+    refuse.command = CMD_WRT_MEM3;
+    refuse.count = 0;
+    rig.ecu->Faults().Add(Fault::Status, refuse);
+
+    rig.wb->DisplayBusy = true;  // the test makes the display timer's calls itself
+    ConfigLoader& loader = rig.sched->Loader();
+    for (int attempt = 1; attempt <= ConfigLoader::kLoadAttempts; ++attempt) {
+        EXPECT_EQ(loader.LoadPending(path), attempt == ConfigLoader::kLoadAttempts) << attempt;
+        EXPECT_EQ(rig.host.Messages().size(), attempt == ConfigLoader::kLoadAttempts ? 1u : 0u) << attempt;
+        rig.host.Advance(40'000'000);  // the link comes back between the display timer's tries
+    }
+    const std::string& text = rig.host.Messages().at(0).text;
+    EXPECT_NE(text.find(path), std::string::npos);
+    const bool onPetrol = rig.ecu->Memory().block2[0] == 0;
+    EXPECT_EQ(loader.LeftOnPetrol(), onPetrol);
+    EXPECT_EQ(text.find("runs on petrol") != std::string::npos, onPetrol);
+
+    rig.host.ClearMessages();
+    EXPECT_TRUE(loader.LoadPending(rig.dir.File("gone.var")));
+    ASSERT_EQ(rig.host.Messages().size(), 1u);
+    EXPECT_NE(rig.host.Messages()[0].text.find("cannot be read"), std::string::npos);
+    rig.wb->DisplayBusy = false;
 }

@@ -25,12 +25,12 @@ protected:
     Errors() {
         ReadAll();
         errors.SetTexts(Texts(13), "Errori");
-        errors.maskInputs = [this] {
+        maskBinding = errors.MaskInputs.Bind([this] {
             ErrorMaskInputs in = MaskInputsFromImage(image);
             in.gasTempShown = gasTempShown;
             in.lambdaListVisible = lambdaListVisible;
             return in;
-        };
+        });
         // Errors 0-12 all relevant until a case says otherwise.
         image.Block3.EmptyGas = 1;
         image.Block2.AbilAcq[0] = 1;
@@ -43,6 +43,7 @@ protected:
     EcuErrors errors;
     bool gasTempShown = true;
     bool lambdaListVisible = true;
+    Connection maskBinding;
 };
 
 }  // namespace

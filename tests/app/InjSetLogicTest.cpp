@@ -268,7 +268,7 @@ TEST_F(InjSet, TimerRefreshesEveryHalfSecondFromTheImage) {
     InjSetLogic logic(host, image, nullptr);
     logic.Load();
     int changes = 0;
-    logic.onChanged = [&] { ++changes; };
+    Connection changed = logic.StateChanged.Connect([&] { ++changes; });
     image.Block1.StatusBits = 1;  // key on
     image.Block2.Mode = 3;
     image.Block1.InjTimeBnz[0] = 4.25;

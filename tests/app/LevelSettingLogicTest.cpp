@@ -198,7 +198,7 @@ TEST_F(Level, FirstLightBlinksOneToggleEveryHalfSecondBelowTheFirstThreshold) {
     auto w = Open(1, {100, 200, 300, 400});
     image.Block1.GasLevelRaw = 1023;
     std::vector<bool> light0;
-    w->onChanged = [&] { light0.push_back(w->Rows()[0].lit); };
+    Connection changed = w->StateChanged.Connect([&] { light0.push_back(w->Rows()[0].lit); });
     w->Start();
     host.Advance(1'000'000);
     EXPECT_EQ(light0, (std::vector<bool>{true, true}));

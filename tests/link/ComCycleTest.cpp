@@ -23,6 +23,7 @@ struct CycleRig {
     ClsComm comm{host, ports, dir.Path()};
     ComCycle cycle{comm};
     std::unique_ptr<Timer> timer1, timer2;
+    Connection timersSwitched;
     std::vector<std::string> texts0, texts1;  // status fields, each change recorded
     bool writePending = false;
 
@@ -40,10 +41,10 @@ struct CycleRig {
         timer2 = host.CreateTimer([this] { Record(); });
         timer2->SetIntervalMs(14);
         timer2->SetEnabled(true);
-        cycle.hooks.setTimersEnabled = [this](bool on) {
+        timersSwitched = cycle.TimersSwitched.Connect([this](bool on) {
             timer1->SetEnabled(on);
             timer2->SetEnabled(on);
-        };
+        });
     }
     void Record() {
         if (texts0.empty() || texts0.back() != cycle.status.text0) texts0.push_back(cycle.status.text0);
@@ -155,7 +156,7 @@ TEST(ComCycle, OffLineClosesWithinOneTickAndSendsNothingUntilAPortIsChosen) {
     FakeLine& line = rig.ports.Com(1);
     EcuOn(line);
     std::vector<std::uint8_t> hookStates;
-    rig.cycle.hooks.onClosedOrOffLine = [&](std::uint8_t s) { hookStates.push_back(s); };
+    Connection down = rig.cycle.ClosedOrOffLine.Connect([&](std::uint8_t s) { hookStates.push_back(s); });
     rig.RunFor(200'000);
     ASSERT_EQ(rig.comm.ComState, kComIdle);
 

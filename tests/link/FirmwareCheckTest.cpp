@@ -33,11 +33,11 @@ struct CheckRig : FirmwareSimRig {
         texts.T1 = "ECU NEWER";
         texts.T2 = "OTHER PROJECT";
         texts.T3 = "FILE MISSING";
-        check.hooks.runUpgradeWindow = [this] {
+        offered = check.UpgradeOffered.Connect([this] {
             ++windows;
             if (windowEnables) requestsEnabled = true;
-        };
-        check.hooks.setBusyPointer = [this](bool busy) { busyChanges += busy ? "B" : "N"; };
+        });
+        busy = check.BusyPointer.Connect([this](bool busy) { busyChanges += busy ? "B" : "N"; });
     }
     FirmwareVerdict Verify() { return check.VerificaFirmware({requestsEnabled, updateRequested, exitRequested}, texts); }
 
@@ -47,6 +47,7 @@ struct CheckRig : FirmwareSimRig {
     int windows = 0;
     bool windowEnables = false;  // the upgrade window ends with the work allowed to go on
     std::string busyChanges;
+    Connection offered, busy;
 };
 
 }  // namespace

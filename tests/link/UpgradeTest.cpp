@@ -71,11 +71,11 @@ struct UpgradeRig : FirmwareSimRig {
     }
     void Wire() {
         comm.SetAnswerSink(&image);
-        up.onChanged = [this] {
+        changed = up.StateChanged.Connect([this] {
             if (phases.empty() || phases.back() != up.LblBackBar) phases.push_back(up.LblBackBar);
             if (up.LblBackBar == kPhaseWrite && up.barVisible) writeWidths.push_back(up.barWidth);
-        };
-        check.hooks.runUpgradeWindow = [this] { window(); };
+        });
+        offered = check.UpgradeOffered.Connect([this] { window(); });
     }
     // The user: Next to start, Next to upgrade, Esc to close when finished.
     void DefaultWindow() {
@@ -101,6 +101,7 @@ struct UpgradeRig : FirmwareSimRig {
     std::function<void()> window = [this] { DefaultWindow(); };
     std::vector<std::string> phases;
     std::vector<int> writeWidths;
+    Connection changed, offered;
 };
 
 }  // namespace

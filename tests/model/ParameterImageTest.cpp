@@ -430,13 +430,13 @@ TEST_F(Image, InjectorModeSequenceSteps) {
 
 TEST_F(Image, SamplesAreForwarded) {
     int calls = 0;
-    image.onSamples = [&](bool gas, int set, const std::string& data) {
+    Connection answers = image.SampleAnswer.Connect([&](bool gas, int set, const std::string& data) {
         EXPECT_TRUE(gas);
         EXPECT_EQ(set, 1);
         EXPECT_EQ(data, "xy");
         ++calls;
-    };
-    image.onSamplesCleared = [&](bool gas) { calls += gas ? 10 : 100; };
+    });
+    Connection cleared = image.SampleListCleared.Connect([&](bool gas) { calls += gas ? 10 : 100; });
     image.DecodeSamples(true, 1, "xy");
     image.SamplesCleared(false);
     EXPECT_EQ(calls, 101);

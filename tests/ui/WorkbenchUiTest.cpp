@@ -58,7 +58,7 @@ private slots:
         QVERIFY(Connected(rig));
         QVERIFY(rig.wb->Image->CorTableKnown);
         const std::string path = rig.Folder() + "/saved.var";
-        QVERIFY(rig.win->saveConfiguration(path));
+        QVERIFY(rig.win->SaveConfiguration(path));
         const std::string text = ReadFile(QString::fromStdString(path));
         size_t at = text.find("[COR]\r\n");
         QVERIFY(at != std::string::npos);

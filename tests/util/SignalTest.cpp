@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "util/Query.h"
 #include "util/Signal.h"
 
 using namespace gw;
@@ -72,4 +73,25 @@ TEST(Signal, ListenersMayDisconnectDuringAnEmission) {
     Connection killer = owned->Connect([&] { owned.reset(); });
     owned->Emit();
     EXPECT_EQ(owned, nullptr);
+}
+
+// A query answers with its latest live binding; when that answerer goes, the earlier one
+// answers again, and with none left the default does.
+TEST(Query, LatestLiveBindingAnswersAndUnbindsWithItsOwner) {
+    Query<int(int)> ask(-1);
+    EXPECT_EQ(ask(3), -1);
+    Connection first = ask.Bind([](int n) { return n * 10; });
+    {
+        Connection second = ask.Bind([](int n) { return n + 1; });
+        EXPECT_EQ(ask(3), 4);
+    }
+    EXPECT_EQ(ask(3), 30);
+    first.Disconnect();
+    EXPECT_FALSE(ask.Bound());
+    EXPECT_EQ(ask(3), -1);
+    {
+        auto owner = std::make_unique<Query<bool()>>();
+        Connection c = owner->Bind([] { return true; });
+        owner.reset();  // the query goes first: its binding's end does nothing
+    }
 }
