@@ -199,11 +199,15 @@ void StartScreenshot(const ScreenshotScript& script, Workbench& wb, QtHost& host
             v->Logic().OpenView(file);
             *sideShown = v;
             // Once read: the whole recording, the cursor two thirds across.
-            QTimer::singleShot(1500, v, [v] {
+            auto* wait = new QTimer(v);
+            QObject::connect(wait, &QTimer::timeout, v, [v, wait] {
                 const auto& set = v->Logic().Shown().set;
+                if (v->Loading() || set.samples.empty()) return;
+                wait->stop();
                 v->Traces()->SetSpan(set.FirstMs(), set.LastMs() - set.FirstMs());
                 v->Traces()->SetCursorX(v->Traces()->width() * 2 / 3);
             });
+            wait->start(200);
         });
     if (!script.side.empty())
         QTimer::singleShot(static_cast<int>(script.after * 600), &window,
