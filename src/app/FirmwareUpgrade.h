@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "app/Colours.h"
 #include "link/ClsComm.h"
 #include "link/ComCycle.h"
 #include "link/FirmwareCheck.h"
@@ -34,7 +35,6 @@ inline constexpr const char* kPhaseIncomplete = "UpGrade incomplete: repeat it "
 inline constexpr const char* kSendMessageError = "COMUNICATION ERROR, SEND MESSAGE";
 inline constexpr const char* kZoneQuestionTitle = " - ScaricaFirmwareDefaultParametri ";
 inline constexpr const char* kDefaultXarPath = "\\LNG\\Default.Xar";
-inline constexpr std::uint32_t kColOrange = 33023;
 
 // The window's phrases in the current language.
 struct UpgradeTexts {

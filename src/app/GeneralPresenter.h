@@ -10,18 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "app/Colours.h"
 #include "link/ComCycle.h"
 #include "model/ParameterImage.h"
 #include "model/ScaleConfig.h"
 
 namespace gw {
-
-// Colours (&HBBGGRR); the system colours as the window system writes them.
-inline constexpr std::uint32_t kColButtonShadow = 0x80000010;
-inline constexpr std::uint32_t kColCyan = 0xFFFF00;
-inline constexpr std::uint32_t kColYellow = 0xFFFF;
-inline constexpr std::uint32_t kColLambdaGreen = 0xFF00;
-inline constexpr std::uint32_t kColLambdaRed = 255;
 
 inline constexpr int kInjBarMax = 21;       // injector bars: 21 one-millisecond segments
 inline constexpr int kLambdaSegments = 10;  // lambda bar: one lit segment out of ten

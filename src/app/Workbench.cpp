@@ -14,6 +14,7 @@ Workbench::Workbench(Host& h, PortProvider& ports, std::string appFolder)
     : host(h), AppFolder(std::move(appFolder)) {
     Comm = std::make_unique<ClsComm>(host, ports, AppFolder);
     Cycle = std::make_unique<ComCycle>(*Comm);
+    LinkView = std::make_unique<ConnectionPresenter>(*Cycle, *Comm);
     Image = std::make_unique<ParameterImage>(Scale, *Comm);
     Comm->SetAnswerSink(Image.get());
     Check = std::make_unique<FirmwareCheck>(*Comm, Cycle.get());
@@ -47,7 +48,6 @@ void Workbench::Main(const std::function<void()>& loadWindow) {
     // All eight injector columns show until the ECU has said how many cylinders it drives.
     Image->Block3.Cylinders = 8;
     ShowWarnings(host, ReadCalibrationParameters(Path("\\LNG\\ConfigScale.ini"), Calib, AppTitle, &host));
-    Cycle->CheckConfiguredPort();
     if (loadWindow) loadWindow();
     Timer1->SetEnabled(true);
     Timer2->SetEnabled(true);
@@ -64,7 +64,6 @@ void Workbench::UseCommandLinePort(const CommandLinePort& port) {
     }
     // A start without a settings file would otherwise store this choice at the first answer.
     Comm->MemoDatiCom = false;
-    Cycle->CheckConfiguredPort();
 }
 
 FirmwareTexts Workbench::IdentityTexts() const {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/ConnectionPresenter.h"
 #include "lang/ClsLingue.h"
 #include "link/ClsComm.h"
 #include "link/ComCycle.h"
@@ -60,6 +61,8 @@ public:
     ClsLingue Lingue;
     std::unique_ptr<ClsComm> Comm;
     std::unique_ptr<ComCycle> Cycle;
+    // What the window shows of the link (status-bar fields, the checked port).
+    std::unique_ptr<ConnectionPresenter> LinkView;
     // The ECU parameter image; the link's answers are decoded into it.
     std::unique_ptr<ParameterImage> Image;
     // The firmware identity check and the flash image it loads.

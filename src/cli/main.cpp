@@ -80,7 +80,7 @@ int Monitor(Workbench& wb, SteadyHost& host, double seconds) {
     int goodAnswers = 0;
     double lastReport = host.MicroClock();
     const Connection ticked = wb.DisplayTicked.Connect([&] {
-        const ConnectionStatus& st = wb.Cycle->status;
+        const ConnectionStatus& st = wb.LinkView->status;
         if (st.text1 != last1 && st.text1.rfind("COM OK", 0) != 0) {
             std::printf("%8.3f s  %s\n", host.MicroClock() / 1e6, st.text1.c_str());
             last1 = st.text1;

@@ -10,26 +10,9 @@ constexpr double kCloseWaitUs = 400'000;
 constexpr double kSearchStepWaitUs = 200'000;
 constexpr double kSelectWaitUs = 4'000'000;
 constexpr const char* kSetComIni = "\\BIN\\SetCom.ini";
-constexpr const char* kWaitTexts[3] = {"COM OK.  ", "COM OK.. ", "COM OK..."};
 }  // namespace
 
-std::string PortMenu::Caption(int index) {
-    if (index == 0) return " USB";
-    if (index == 1) return " COM1";
-    return "  COM " + std::to_string(index);
-}
-
 ComCycle::ComCycle(ClsComm& comm) : comm_(comm) {}
-
-void ComCycle::CheckConfiguredPort() {
-    menu.UncheckAll();
-    if (comm_.Simulated)
-        menu.simulatedChecked = true;
-    else if (comm_.UsbCom)
-        menu.devChecked[0] = true;
-    else if (comm_.ComPortValue >= 1 && comm_.ComPortValue < PortMenu::kItems)
-        menu.devChecked[comm_.ComPortValue] = true;
-}
 
 void ComCycle::OnTimer1(bool writePending) {
     if (CommBusy) return;
@@ -42,7 +25,7 @@ void ComCycle::OnTimer1(bool writePending) {
     }
     if (comm_.ComState == kComClosed || comm_.ComState == kComOffLine) ClosedOrOffLine.Emit(comm_.ComState);
     GestioneCom();
-    AggiornaStatoCom(writePending);
+    StatusDue.Emit(writePending);
     CommBusy = false;
 }
 
@@ -107,7 +90,7 @@ void ComCycle::StepOpen() {
         }
         // The position being tried shows while its open runs and during the pause after
         // a failure, not only once the cycle has moved on.
-        status.text0 = SearchText();
+        SearchPositionOpening.Emit();
     }
     if (comm_.UsbCom && !comm_.Simulated) {
         const int count = comm_.CountUsbDevices();
@@ -177,52 +160,6 @@ std::string ComCycle::StateText(std::uint8_t comState) {
     }
 }
 
-void ComCycle::AggiornaStatoCom(bool writePending) {
-    const std::uint8_t s = comm_.ComState;
-    switch (s) {
-        case kComWaiting:
-            if (status.text1 == kWaitTexts[0])
-                status.text1 = kWaitTexts[1];
-            else if (status.text1 == kWaitTexts[1])
-                status.text1 = kWaitTexts[2];
-            else
-                status.text1 = kWaitTexts[0];
-            status.back1 = kColGreen;
-            status.fore1 = kColBlack;
-            break;
-        case kComIdle:
-        case kComSending:
-            status.text1 = StateText(s);  // colours stay as they are
-            break;
-        case kComOpening:
-            status.text1 = StateText(s);
-            status.back1 = kColGreen;
-            status.fore1 = kColBlack;
-            break;
-        default:
-            status.text1 = StateText(s);
-            status.back1 = kColRed;
-            status.fore1 = kColWhite;
-            break;
-    }
-
-    if (writePending) {
-        status.text0 = "UPGRADE";
-        status.back0 = status.back0 == kColRed ? kColButtonFace : kColRed;
-    } else {
-        status.text0.clear();
-        status.back0 = kColButtonFace;
-    }
-    if (SearchRunning()) {
-        status.text0 = SearchText();
-        menu.UncheckAll();
-        if (comm_.UsbCom)
-            menu.devChecked[0] = true;
-        else if (comm_.ComPortValue >= 0 && comm_.ComPortValue < PortMenu::kItems)
-            menu.devChecked[comm_.ComPortValue] = true;
-    }
-}
-
 std::string ComCycle::SearchText() const {
     std::string t = "SEARCH COMUNICATION PORT: ";
     if (comm_.FlagRicercaCom == 0) return t + "USB";
@@ -231,12 +168,9 @@ std::string ComCycle::SearchText() const {
 
 void ComCycle::SelezionaCom(int portIndex, bool usb) {
     BusyPointer.Emit(true);
-    menu.deviceEnabled = false;
-    menu.UncheckAll();
-    if (usb)
-        menu.devChecked[0] = true;
-    else if (portIndex >= 0 && portIndex < PortMenu::kItems)
-        menu.devChecked[portIndex] = true;
+    Selecting = true;
+    SelectingIndex = portIndex;
+    SelectingUsb = usb;
 
     Host& host = comm_.host();
     const double deadline = host.MicroClock() + kSelectWaitUs;
@@ -249,15 +183,14 @@ void ComCycle::SelezionaCom(int portIndex, bool usb) {
     if (!usb) comm_.SetComPort(static_cast<std::int16_t>(portIndex));
     comm_.ComState = kComClosed;
     TimersSwitched.Emit(true);
-    menu.deviceEnabled = true;
+    Selecting = false;
     BusyPointer.Emit(false);
 }
 
 void ComCycle::MnuDevCom_Click(int index) {
-    if (index < 0 || index >= PortMenu::kItems) return;
+    if (index < 0 || index >= kPortPositions) return;
     comm_.host().DoEvents();
     comm_.FlagRicercaCom = 255;
-    menu.offLineChecked = false;
     OffLine = false;
     SelezionaCom(index, index == 0);
     comm_.WriteSetCom(kSetComIni);
@@ -266,20 +199,15 @@ void ComCycle::MnuDevCom_Click(int index) {
 void ComCycle::MnuSimulated_Click() {
     comm_.host().DoEvents();
     comm_.FlagRicercaCom = 255;
-    menu.offLineChecked = false;
     OffLine = false;
     // The port choice itself is kept: the settings file is not rewritten for the simulator.
     const bool usb = comm_.UsbCom;
     SelezionaCom(comm_.ComPortValue, usb);
     comm_.Simulated = true;
-    menu.UncheckAll();
-    menu.simulatedChecked = true;
 }
 
 void ComCycle::MnuOffLine_Click() {
     RichiestaOffLine = true;
-    menu.offLineChecked = true;
-    menu.UncheckAll();
 }
 
 void ComCycle::MnuSearcCom_Click() {
@@ -288,71 +216,19 @@ void ComCycle::MnuSearcCom_Click() {
     comm_.Simulated = false;
     OffLine = false;
     comm_.ComState = kComClosed;
-    menu.offLineChecked = false;
-    menu.UncheckAll();
-    menu.devChecked[0] = true;
 }
 
 void ComCycle::EcuAccepted() {
     if (SearchRunning()) {
         comm_.FlagRicercaCom = 255;
         comm_.WriteSetCom(kSetComIni);
-        CheckConfiguredPort();
-        status.text0.clear();
+        SearchEnded.Emit();
     }
 }
 
 void ComCycle::EcuRefused() {
     comm_.ComState = kComClosed;
     if (SearchRunning()) comm_.FlagRicercaCom = comm_.FlagRicercaCom < 9 ? comm_.FlagRicercaCom + 1 : 0;
-}
-
-// ---- FrmInit ----
-
-FrmInitLogic::FrmInitLogic(std::string type0Text) : type0Text_(std::move(type0Text)) {}
-
-std::string FrmInitLogic::MessageText(int tipo) const {
-    if (tipo == 3) return "SEARCH COM";
-    if (tipo == 0) return type0Text_;
-    return {};
-}
-
-void FrmInitLogic::SetTipoMessaggio(int t) {
-    if (t == 0 || t == 1 || t == 3) tipo_ = t;
-}
-
-void FrmInitLogic::ElaboraMsgCom(bool offLine, bool searchRunning, bool dataToRead) {
-    if (offLine) {
-        visible = false;
-        timerEnabled = false;
-        return;
-    }
-    if (searchRunning || dataToRead) {
-        SetTipoMessaggio(searchRunning ? 3 : 0);
-        if (!visible) {
-            visible = true;
-            timerEnabled = true;
-        }
-        return;
-    }
-    if (visible) {
-        visible = false;
-        timerEnabled = false;
-        LblMsg.clear();
-    }
-}
-
-void FrmInitLogic::OnTimer() {
-    LblMsg = MessageText(tipo_);
-    const int step = shapeWidth / 3 > 0 ? shapeWidth / 3 : 1;
-    shapeLeft += direction_ * step;
-    if (shapeLeft + shapeWidth >= trackWidth) {
-        shapeLeft = trackWidth - shapeWidth;
-        direction_ = -1;
-    } else if (shapeLeft <= 0) {
-        shapeLeft = 0;
-        direction_ = 1;
-    }
 }
 
 }  // namespace gw

@@ -1,8 +1,8 @@
 // ComCycle: the communication cycle driven by the main window's 1 ms timer. One step per
 // tick over the connection state: open the port, send the keep-alive after 4 s of silence,
 // collect and judge answers, resend, declare the link lost, search the port the ECU is on.
-// Also the port menu's logic and the connection fields of the status bar (as a presenter:
-// texts, colours, which item is checked). What the display asks the ECU is not decided here.
+// Also the port menu's commands. What the window shows of it (status-bar fields, checked
+// menu items) is ConnectionPresenter's; what the display asks the ECU is not decided here.
 #pragma once
 
 #include <array>
@@ -15,33 +15,8 @@
 
 namespace gw {
 
-// Colour values as the window system writes them (&HBBGGRR).
-inline constexpr std::uint32_t kColRed = 255;
-inline constexpr std::uint32_t kColGreen = 65280;
-inline constexpr std::uint32_t kColWhite = 16777215;
-inline constexpr std::uint32_t kColBlack = 0;
-inline constexpr std::uint32_t kColButtonFace = 0x8000000F;  // the system's button face
-
-// The port menu: " USB", " COM1", "  COM 2" ... "  COM 9", " OFFLINE", " SEARCH COM", and the
-// built-in simulated ECU.
-struct PortMenu {
-    static constexpr int kItems = 10;
-    std::array<bool, kItems> devChecked{};
-    bool offLineChecked = false;
-    bool simulatedChecked = false;
-    bool deviceEnabled = true;
-    static std::string Caption(int index);  // caption of MnuDevCom(index)
-    void UncheckAll() { devChecked.fill(false); simulatedChecked = false; }
-};
-
-// Fields 0 and 1 of the status bar.
-struct ConnectionStatus {
-    std::string text0;
-    std::uint32_t back0 = kColButtonFace;
-    std::string text1;
-    std::uint32_t back1 = kColButtonFace;
-    std::uint32_t fore1 = kColBlack;
-};
+// Port positions the user can choose: USB (0) and COM1 to COM9.
+inline constexpr int kPortPositions = 10;
 
 class ComCycle {
 public:
@@ -55,12 +30,18 @@ public:
     Signal<bool> TimersSwitched;
     // Hourglass pointer on/off.
     Signal<bool> BusyPointer;
+    // At the end of every tick, with whether a parameter write is pending: the status
+    // fields follow the link's state.
+    Signal<bool /*writePending*/> StatusDue;
+    // A search opens its next position (shown while the open runs, not only after it).
+    Signal<> SearchPositionOpening;
+    // The search found the ECU and ends on this port.
+    Signal<> SearchEnded;
 
     // The whole Timer1 tick: busy guard, off-line request, hook, GestioneCom, status.
     // writePending: a parameter write to the ECU is pending or running (shown as "UPGRADE").
     void OnTimer1(bool writePending = false);
     void GestioneCom();
-    void AggiornaStatoCom(bool writePending);
 
     // Port menu.
     void MnuDevCom_Click(int index);
@@ -73,8 +54,6 @@ public:
     // The identity check refused the ECU: close, and during a search try the next position.
     void EcuRefused();
 
-    // Checks the item of the configured port (at window load).
-    void CheckConfiguredPort();
 
     bool SearchRunning() const { return comm_.FlagRicercaCom != 255; }
     static std::string StateText(std::uint8_t comState);
@@ -84,8 +63,10 @@ public:
     bool OffLine = false;
     bool RichiestaOffLine = false;
     int UltimoComState = -1;
-    PortMenu menu;
-    ConnectionStatus status;
+    // A port change (SelezionaCom) is running, to this port.
+    bool Selecting = false;
+    int SelectingIndex = 0;
+    bool SelectingUsb = false;
 
 private:
     void SendKeepAlive();
@@ -94,35 +75,5 @@ private:
     ClsComm& comm_;
 };
 
-// The small waiting window shown while the port is searched or the ECU's data are first
-// read: which message, whether it shows, and its moving marker.
-class FrmInitLogic {
-public:
-    // type0Text: the first dictionary entry after "[FrmInit]".
-    explicit FrmInitLogic(std::string type0Text = {});
-
-    // On every display tick. offLine: the user chose off-line; searchRunning: a port search;
-    // dataToRead: the ECU's data are still to be read after a (re)connection.
-    void ElaboraMsgCom(bool offLine, bool searchRunning, bool dataToRead);
-    // Its own 100 ms timer: shows the message and moves the marker.
-    void OnTimer();
-
-    int TipoMessaggio() const { return tipo_; }
-    void SetTipoMessaggio(int t);  // 0, 1 or 3; other values ignored
-    std::string MessageText(int tipo) const;
-
-    bool visible = false;
-    bool timerEnabled = false;
-    std::string LblMsg;
-    // Marker (Shape1) inside its track (Label1), in twips.
-    int trackWidth = 3000;
-    int shapeWidth = 600;
-    int shapeLeft = 0;
-
-private:
-    std::string type0Text_;
-    int tipo_ = 0;
-    int direction_ = 1;
-};
 
 }  // namespace gw

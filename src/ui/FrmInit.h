@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QTimer>
 
-#include "link/ComCycle.h"
+#include "app/FrmInitLogic.h"
 
 namespace gw {
 

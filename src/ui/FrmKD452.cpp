@@ -252,7 +252,7 @@ void FrmKD452::CommTick() {
 }
 
 void FrmKD452::AggiornaStatusBar() {
-    const ConnectionStatus& s = wb_.Cycle->status;
+    const ConnectionStatus& s = wb_.LinkView->status;
     if (shownValid_ && s.text0 == shown_.text0 && s.back0 == shown_.back0 && s.text1 == shown_.text1 &&
         s.back1 == shown_.back1 && s.fore1 == shown_.fore1)
         return;
@@ -273,7 +273,7 @@ void FrmKD452::AggiornaStatusBar() {
 }
 
 void FrmKD452::SyncPortMenu() {
-    const PortMenu& m = wb_.Cycle->menu;
+    const PortMenu m = wb_.LinkView->Menu();
     for (int i = 0; i < PortMenu::kItems; ++i) {
         QAction* a = mnuDevCom_[static_cast<size_t>(i)];
         if (a->isChecked() != m.devChecked[static_cast<size_t>(i)]) a->setChecked(m.devChecked[static_cast<size_t>(i)]);

@@ -1,5 +1,7 @@
 #include "ui/GeneralPage.h"
 
+#include "app/Colours.h"
+
 #include "app/DictionaryEntries.h"
 
 #include <QGridLayout>
@@ -12,7 +14,6 @@
 namespace gw {
 
 namespace {
-constexpr std::uint32_t kCyan = 0xFFFF00;
 }
 
 GeneralPage::GeneralPage(QWidget* parent) : QWidget(parent) {
@@ -105,7 +106,7 @@ GeneralPage::GeneralPage(QWidget* parent) : QWidget(parent) {
         InjPetBar[k]->Configura(21, 0, 1, kColButtonFace, kColBlack, 0);
         InjGasBar[k] = new UCtrlBar(FrmInj);
         InjGasBar[k]->setObjectName(QString("InjGasBar%1").arg(i));
-        InjGasBar[k]->Configura(21, 0, 1, kColButtonFace, kCyan, 0);
+        InjGasBar[k]->Configura(21, 0, 1, kColButtonFace, kColCyan, 0);
         bars->addWidget(LblInj[k], i + 1, 0);
         bars->addWidget(InjPetBar[k], i + 1, 1);
         bars->addWidget(InjGasBar[k], i + 1, 2);

@@ -40,7 +40,7 @@ TEST(WorkbenchLink, StartsOnTheSimulatedEcuAndKeepsTheLinkWithKeepAlives) {
     SimRig rig;
     rig.wb->OpenCommLog("09/12/2026");
     rig.host.Advance(30'000'000);
-    EXPECT_EQ(rig.wb->Cycle->status.text1.rfind("COM OK", 0), 0u) << rig.wb->Cycle->status.text1;
+    EXPECT_EQ(rig.wb->LinkView->status.text1.rfind("COM OK", 0), 0u) << rig.wb->LinkView->status.text1;
     EXPECT_FALSE(rig.wb->Comm->WDogPresente);
     // A keep-alive after every 4 s of silence: 30 s hold 8 of them.
     EXPECT_EQ(rig.ecu->Responder().Count(9), 8);
@@ -71,7 +71,7 @@ TEST(WorkbenchLink, APortChosenOnTheCommandLineLeavesTheSettingsFileAlone) {
         wb.Main();
         wb.UseCommandLinePort(CommandLinePort{true, false, 0});
         host.Advance(10'000'000);
-        ASSERT_EQ(wb.Cycle->status.text1.rfind("COM OK", 0), 0u) << wb.Cycle->status.text1;
+        ASSERT_EQ(wb.LinkView->status.text1.rfind("COM OK", 0), 0u) << wb.LinkView->status.text1;
         EXPECT_GE(ecu->Responder().Count(9), 1);
         wb.Shutdown();
         EXPECT_EQ(dir.Exists("BIN/SetCom.ini"), withFile);

@@ -3,6 +3,8 @@
 #include <set>
 #include <vector>
 
+#include "app/ConnectionPresenter.h"
+#include "app/FrmInitLogic.h"
 #include "link/ComCycle.h"
 #include "link/ModComm.h"
 #include "support/FakePort.h"
@@ -22,6 +24,7 @@ struct CycleRig {
     FakePortProvider ports{host};
     ClsComm comm{host, ports, dir.Path()};
     ComCycle cycle{comm};
+    ConnectionPresenter view{cycle, comm};
     std::unique_ptr<Timer> timer1, timer2;
     Connection timersSwitched;
     std::vector<std::string> texts0, texts1;  // status fields, each change recorded
@@ -47,8 +50,8 @@ struct CycleRig {
         });
     }
     void Record() {
-        if (texts0.empty() || texts0.back() != cycle.status.text0) texts0.push_back(cycle.status.text0);
-        if (texts1.empty() || texts1.back() != cycle.status.text1) texts1.push_back(cycle.status.text1);
+        if (texts0.empty() || texts0.back() != view.status.text0) texts0.push_back(view.status.text0);
+        if (texts1.empty() || texts1.back() != view.status.text1) texts1.push_back(view.status.text1);
     }
     void RunFor(double us) { host.Advance(us); }
     bool Saw1(const std::string& t) const { return std::find(texts1.begin(), texts1.end(), t) != texts1.end(); }
@@ -93,9 +96,9 @@ TEST(ComCycle, SearchWithoutSettingsFindsTheEcuOnCom3AndKeepsThatPort) {
     // identity check ends the search on this port.
     rig.cycle.EcuAccepted();
     rig.RunFor(20'000);
-    EXPECT_EQ(rig.cycle.status.text0, "");
-    EXPECT_TRUE(rig.cycle.menu.devChecked[3]);
-    EXPECT_EQ(std::count(rig.cycle.menu.devChecked.begin(), rig.cycle.menu.devChecked.end(), true), 1);
+    EXPECT_EQ(rig.view.status.text0, "");
+    EXPECT_TRUE(rig.view.Menu().devChecked[3]);
+    EXPECT_EQ([&] { const auto m = rig.view.Menu(); return std::count(m.devChecked.begin(), m.devChecked.end(), true); }(), 1);
     const std::string ini = rig.dir.Read("BIN/SetCom.ini");
     EXPECT_NE(ini.find("[Comport]\r\n3\r\n"), std::string::npos);
     EXPECT_NE(ini.find("[UsbCom]\r\nFalse\r\n"), std::string::npos);
@@ -126,7 +129,7 @@ TEST(ComCycle, CablePulledOnAFixedPortGivesWdogThenClosedAndIniUntilItIsBack) {
     EcuOn(line);
     rig.RunFor(200'000);
     ASSERT_FALSE(rig.comm.WDogPresente);
-    ASSERT_EQ(rig.cycle.status.text1, "COM OK   ");
+    ASSERT_EQ(rig.view.status.text1, "COM OK   ");
 
     // Pulled: the next keep-alive goes unanswered through all its resends.
     line.onRequest = nullptr;
@@ -161,10 +164,10 @@ TEST(ComCycle, OffLineClosesWithinOneTickAndSendsNothingUntilAPortIsChosen) {
     ASSERT_EQ(rig.comm.ComState, kComIdle);
 
     rig.cycle.MnuOffLine_Click();
-    EXPECT_TRUE(rig.cycle.menu.offLineChecked);
+    EXPECT_TRUE(rig.view.Menu().offLineChecked);
     rig.RunFor(1'000);
-    EXPECT_EQ(rig.cycle.status.text1, "COM STOP");
-    EXPECT_EQ(rig.cycle.status.back1, kColRed);
+    EXPECT_EQ(rig.view.status.text1, "COM STOP");
+    EXPECT_EQ(rig.view.status.back1, kColRed);
     EXPECT_FALSE(line.isOpen);
     EXPECT_TRUE(rig.cycle.OffLine);
     EXPECT_FALSE(hookStates.empty());
@@ -176,8 +179,8 @@ TEST(ComCycle, OffLineClosesWithinOneTickAndSendsNothingUntilAPortIsChosen) {
     rig.cycle.MnuDevCom_Click(1);
     rig.RunFor(1'000'000);
     EXPECT_FALSE(rig.cycle.OffLine);
-    EXPECT_FALSE(rig.cycle.menu.offLineChecked);
-    EXPECT_TRUE(rig.cycle.menu.devChecked[1]);
+    EXPECT_FALSE(rig.view.Menu().offLineChecked);
+    EXPECT_TRUE(rig.view.Menu().devChecked[1]);
     EXPECT_GT(line.requests, sent);
     EXPECT_EQ(rig.comm.ComState, kComIdle);
 }
@@ -222,29 +225,29 @@ TEST(ComCycle, StatusFieldsFollowTheStateTable) {
     };
     for (const auto& c : cases) {
         rig.comm.ComState = c.state;
-        rig.cycle.AggiornaStatoCom(false);
-        EXPECT_EQ(rig.cycle.status.text1, c.text);
-        EXPECT_EQ(rig.cycle.status.back1, c.back) << c.text;
-        EXPECT_EQ(rig.cycle.status.fore1, c.fore) << c.text;
+        rig.view.AggiornaStatoCom(false);
+        EXPECT_EQ(rig.view.status.text1, c.text);
+        EXPECT_EQ(rig.view.status.back1, c.back) << c.text;
+        EXPECT_EQ(rig.view.status.fore1, c.fore) << c.text;
     }
     // Idle keeps the colours it had; waiting rotates the dots.
     rig.comm.ComState = kComIdle;
-    rig.cycle.AggiornaStatoCom(false);
-    EXPECT_EQ(rig.cycle.status.text1, "COM OK   ");
-    EXPECT_EQ(rig.cycle.status.back1, kColRed);
+    rig.view.AggiornaStatoCom(false);
+    EXPECT_EQ(rig.view.status.text1, "COM OK   ");
+    EXPECT_EQ(rig.view.status.back1, kColRed);
     rig.comm.ComState = kComWaiting;
     std::vector<std::string> dots;
     for (int i = 0; i < 4; ++i) {
-        rig.cycle.AggiornaStatoCom(i < 2);
-        dots.push_back(rig.cycle.status.text1);
+        rig.view.AggiornaStatoCom(i < 2);
+        dots.push_back(rig.view.status.text1);
         if (i < 2) {
-            EXPECT_EQ(rig.cycle.status.text0, "UPGRADE");
+            EXPECT_EQ(rig.view.status.text0, "UPGRADE");
         }
     }
     EXPECT_EQ(dots, (std::vector<std::string>{"COM OK.  ", "COM OK.. ", "COM OK...", "COM OK.  "}));
-    EXPECT_EQ(rig.cycle.status.back1, kColGreen);
-    EXPECT_EQ(rig.cycle.status.text0, "");
-    EXPECT_EQ(rig.cycle.status.back0, kColButtonFace);
+    EXPECT_EQ(rig.view.status.back1, kColGreen);
+    EXPECT_EQ(rig.view.status.text0, "");
+    EXPECT_EQ(rig.view.status.back0, kColButtonFace);
     EXPECT_EQ(PortMenu::Caption(0), " USB");
     EXPECT_EQ(PortMenu::Caption(1), " COM1");
     EXPECT_EQ(PortMenu::Caption(9), "  COM 9");
@@ -254,8 +257,8 @@ TEST(ComCycle, UpgradeFieldBlinksOnEveryTick) {
     CycleRig rig(FixedPort(1));
     std::vector<std::uint32_t> backs;
     for (int i = 0; i < 4; ++i) {
-        rig.cycle.AggiornaStatoCom(true);
-        backs.push_back(rig.cycle.status.back0);
+        rig.view.AggiornaStatoCom(true);
+        backs.push_back(rig.view.status.back0);
     }
     EXPECT_EQ(backs, (std::vector<std::uint32_t>{kColRed, kColButtonFace, kColRed, kColButtonFace}));
 }
@@ -269,7 +272,7 @@ TEST(ComCycle, ChoosingTheSimulatedEcuConnectsToItAndLeavesTheSettingsFile) {
     rig.RunFor(1'000'000);
     EXPECT_TRUE(rig.ports.Sim().isOpen);
     EXPECT_FALSE(rig.ports.Com(1).isOpen);
-    EXPECT_TRUE(rig.cycle.menu.simulatedChecked);
+    EXPECT_TRUE(rig.view.Menu().simulatedChecked);
     EXPECT_FALSE(rig.comm.WDogPresente);
     EXPECT_EQ(rig.dir.Read("BIN/SetCom.ini"), before);
     // A search forgets the simulator.

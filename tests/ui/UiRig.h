@@ -94,7 +94,6 @@ struct Rig {
         wb->Main([this, &options] {
             wb->Comm->FlagRicercaCom = 255;
             wb->Comm->Simulated = true;
-            wb->Cycle->CheckConfiguredPort();
             win = std::make_unique<FrmKD452>(*wb, host);
             if (options.core) ui = std::make_unique<WorkbenchUi>(*wb, host, *win);
             win->show();

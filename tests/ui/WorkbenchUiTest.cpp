@@ -122,7 +122,6 @@ private slots:
         wb.Main([&] {
             wb.Comm->FlagRicercaCom = 255;
             wb.Comm->Simulated = true;
-            wb.Cycle->CheckConfiguredPort();
         });
         const double giveUp = host.MicroClock() + 20e6;
         while (!(wb.Comm->IsOpen() && wb.Comm->ComState == kComIdle && !wb.Comm->WDogPresente) &&
