@@ -47,9 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // once read), so it is not compared.
     const Snapshot written = Take(comm);
     ClsComm again(host, ports, app);
-    again.ReadSetCom("\\BIN\\SetCom2.ini");
-    const std::size_t boxes = host.Messages().size();
+    const Warnings warnings = again.ReadSetCom("\\BIN\\SetCom2.ini");
     FUZZ_CHECK(Take(again) == written);
-    FUZZ_CHECK(host.Messages().size() == boxes);  // what was written reads without an error
+    FUZZ_CHECK(warnings.empty());  // what was written reads without an error
     return 0;
 }

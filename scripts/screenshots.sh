@@ -27,9 +27,11 @@ shot() {  # NAME SETTING...: one picture, from a fresh copy of the application f
   HOME="$app" QT_QPA_PLATFORM=xcb timeout 180 xvfb-run -a -s "-screen 0 1280x800x24" \
     "$app/bin/gas-workbench" --simulate --screenshot-script "$app/shot.txt"
 }
-for page in general configuration calibration modeling map; do
+for page in general configuration calibration map; do
   shot "$page" "page $page" "after 9"
 done
+# The model page: a tuned model in the ECU, point 2 selected, the car speeding up on gas (live trail).
+shot modeling "page modeling" sim-tuned-model sim-drive-on-gas "model-point 2" "after 22.3"
 shot about about "after 6"
 shot upgrade sim-old-firmware "after 4"
 shot upgrade-writing sim-old-firmware sim-key-off upgrade-next "after 40"

@@ -157,7 +157,10 @@ bool FirmwareUpgrade::LoadBlock5Defaults() {
             start = end + 1;
         }
     }
-    return LoadBlock5Line(image_, path);
+    Warnings warnings;
+    const bool read = LoadBlock5Line(image_, path, warnings);
+    ShowWarnings(comm_.host(), warnings);
+    return read;
 }
 
 // What the upgrade will write back, and where it is kept until then. The test memo comes

@@ -44,7 +44,7 @@ void Workbench::Main(const std::function<void()>& loadWindow) {
     AppTitle = Lingue.Voce(0);
     if (AppTitle.empty()) AppTitle = kDefaultTitle;
     Comm->AppTitle = AppTitle;
-    Comm->ReadSetCom("\\BIN\\SetCom.ini");
+    ShowWarnings(host, Comm->ReadSetCom("\\BIN\\SetCom.ini"));
     // All eight injector columns show until the ECU has said how many cylinders it drives.
     Image->Block3.Cylinders = 8;
     ShowWarnings(host, ReadCalibrationParameters(Path("\\LNG\\ConfigScale.ini"), Calib, AppTitle, &host));

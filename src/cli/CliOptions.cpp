@@ -15,7 +15,8 @@ struct CliOption {
     std::vector<std::string> commands;
 };
 
-const std::vector<std::string> kTalking = {"ping", "send", "identity", "read-config", "write-config", "flash", "record"};
+const std::vector<std::string> kTalking = {"ping", "send", "identity", "read-config", "write-config", "flash",
+                                           "record", "model-show"};
 
 const std::vector<CliOption>& Options() {
     static const std::vector<CliOption> options = {
@@ -46,7 +47,7 @@ constexpr Command kCommands[] = {
     {"monitor", nullptr, nullptr}, {"ping", nullptr, nullptr},         {"send", "HEX", nullptr},
     {"identity", nullptr, nullptr}, {"read-config", "FILE", nullptr}, {"write-config", "FILE", nullptr},
     {"flash", nullptr, nullptr}, {"info", nullptr, nullptr}, {"ports", nullptr, nullptr},
-    {"log-export", "LOG", "OUT"}, {"record", "OUT", nullptr},
+    {"log-export", "LOG", "OUT"}, {"record", "OUT", nullptr}, {"model-show", nullptr, nullptr},
 };
 
 const Command* FindCommand(const std::string& name) {
@@ -171,6 +172,7 @@ std::string CliUsage() {
            "  flash [--yes] [--skip-failed-zones]   upgrade the firmware from BIN/Norvik512.frh\n"
            "  log-export LOG OUT [--format vflf|csv] every sample of a communication log or view file into OUT\n"
            "  record [--seconds S] OUT.vfl          record the live values into a view file (log restart, compaction)\n"
+           "  model-show [--timeout S]              the ECU's correction table as its model and 192 entries\n"
            "  info                                  application folder, system, dictionary and scale settings\n"
            "  ports                                 the COM ports and the USB cables found\n"
            "\n"

@@ -12,6 +12,7 @@
 #include "cli/CliOptions.h"
 #include "cli/EcuCommands.h"
 #include "cli/ViewCommands.h"
+#include "cli/ModelCommands.h"
 #include "link/ports/ComPortMap.h"
 #include "link/ports/FtdiEnumerator.h"
 #include "link/ports/SystemPortProvider.h"
@@ -203,5 +204,6 @@ int main(int argc, char** argv) {
     if (o.command == "write-config") return cli::WriteConfig(wb, host, o.operand, o.timeoutS);
     if (o.command == "flash") return cli::Flash(wb, host, o.timeoutS);
     if (o.command == "record") return cli::Record(wb, host, o.operand, o.seconds, o.timeoutS);
+    if (o.command == "model-show") return cli::ModelShow(wb, host, o.timeoutS);
     return Monitor(wb, host, o.seconds);
 }

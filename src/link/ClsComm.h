@@ -14,6 +14,7 @@
 #include "link/CommLog.h"
 #include "link/Port.h"
 #include "util/Host.h"
+#include "util/Warnings.h"
 
 namespace gw {
 
@@ -50,7 +51,8 @@ public:
     AnswerSink* Sink() const { return sink_; }
 
     // ---- link settings and their file ----
-    void ReadSetCom(const std::string& pathIni);   // relative to the application folder
+    // Bad values keep their defaults; each is returned as a warning (shown by the caller).
+    Warnings ReadSetCom(const std::string& pathIni);  // relative to the application folder
     bool WriteSetCom(const std::string& pathIni);  // repairs bad values first; atomic
     std::string Setport = "38400,N,8,1";
     std::int16_t ComPortValue = 1;  // the stored number; read through ComPort()
@@ -162,7 +164,7 @@ private:
     bool PortGone() const;  // after a failing call: the open port's device is gone
     void LogPortFailure(const std::string& what);
     // Settings file helpers.
-    bool ApplySetting(int key, const std::string& value);
+    bool ApplySetting(int key, const std::string& value, Warnings& warnings);
     // "\BIN\Handle.ini": the handle record of the open COM port.
     void WriteHandleRecord(const std::string& line);
     void FileHandleVerificaChiusura();

@@ -117,7 +117,7 @@ std::string FormatNumber(double v) {
 
 // Converts one value line for the key; false (with the error box shown) when the value
 // cannot be converted: the setting then keeps its previous value.
-bool ClsComm::ApplySetting(int key, const std::string& value) {
+bool ClsComm::ApplySetting(int key, const std::string& value, Warnings& warnings) {
     constexpr double i16lo = std::numeric_limits<std::int16_t>::min();
     constexpr double i16hi = std::numeric_limits<std::int16_t>::max();
     constexpr double i32lo = std::numeric_limits<std::int32_t>::min();
@@ -160,13 +160,14 @@ bool ClsComm::ApplySetting(int key, const std::string& value) {
         default: break;
     }
     if (err == 0) return true;
-    ErrorReport(host_, AppTitle, "ReadSetCom", "ReadSetCom_Err", false,
-                ErrorInfo{err, std::string(ErrorDescription(err)) + " (" + kKeyLines[key] + " \"" +
-                                   value + "\")"});
+    warnings.push_back(ErrorReportWarning(
+        AppTitle, "ReadSetCom", "ReadSetCom_Err",
+        ErrorInfo{err, std::string(ErrorDescription(err)) + " (" + kKeyLines[key] + " \"" + value + "\")"}));
     return false;
 }
 
-void ClsComm::ReadSetCom(const std::string& pathIni) {
+Warnings ClsComm::ReadSetCom(const std::string& pathIni) {
+    Warnings warnings;
     Setport = kDefaultSetport;
     ComPortValue = 1;
     MemoPath = appFolder_;
@@ -184,7 +185,7 @@ void ClsComm::ReadSetCom(const std::string& pathIni) {
     if (!bytes) {
         MemoDatiCom = true;
         AttesaGlobale_usec_Default();
-        return;
+        return warnings;
     }
     FlagRicercaCom = 255;
 
@@ -207,12 +208,13 @@ void ClsComm::ReadSetCom(const std::string& pathIni) {
         for (int key = 0; key < kKeyCount; ++key) {
             if (k != Upper(kKeyLines[key])) continue;
             // A key on the last line has no value: the setting keeps its value.
-            if (nextLine(value)) ApplySetting(key, Trim(value));
+            if (nextLine(value)) ApplySetting(key, Trim(value), warnings);
             break;
         }
     }
     MemoDatiCom = false;
     AttesaGlobale_usec_Default();
+    return warnings;
 }
 
 bool ClsComm::WriteSetCom(const std::string& pathIni) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/ParameterImage.h"
+#include "util/Warnings.h"
 
 namespace gw {
 
@@ -60,7 +61,7 @@ bool LoadVarFile(ParameterImage& image, const std::string& path, VarLoadReport* 
                  double restoreWithinUs = kVarRestoreWithinUs);
 
 // Decodes the first non-empty line of the file (its first two characters dropped) as block
-// 5; a missing file shows the "SYSTEM ERROR" message box. Sends nothing.
-bool LoadBlock5Line(ParameterImage& image, const std::string& path);
+// 5; a missing file gives the "SYSTEM ERROR" warning (the caller shows it). Sends nothing.
+bool LoadBlock5Line(ParameterImage& image, const std::string& path, Warnings& warnings);
 
 }  // namespace gw

@@ -7,7 +7,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "app/ErrEcuLogic.h"
+#include "app/ErrEcuWindow.h"
 
 class QPushButton;
 class QTableWidget;

@@ -16,6 +16,9 @@
 //   sim-errors          the simulated ECU holds two errors
 //   min-size            the main window at its minimum size
 //   viewer FILE         picture the signal viewer alone, showing the view file FILE whole
+//   sim-tuned-model     the simulated ECU holds the correction table of a tuned model
+//   sim-drive-on-gas    the simulated car is driven (changing loads) and runs on gas
+//   model-point N       the model page's point N (0-6) selected
 #pragma once
 
 #include <memory>
@@ -43,6 +46,9 @@ struct ScreenshotScript {
     bool simErrors = false;
     bool minSize = false;
     std::string viewer;  // a view file to show in the signal viewer
+    bool simTunedModel = false;
+    bool simDriveOnGas = false;
+    int modelPoint = -1;
 };
 
 // The script's settings; nullopt and the reason (with the line's number) when a line is

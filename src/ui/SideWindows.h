@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/ErrEcuLogic.h"
+#include "app/EcuErrors.h"
 #include "util/Signal.h"
 
 namespace gw {

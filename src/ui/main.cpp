@@ -21,6 +21,7 @@
 #include "ui/FrmView.h"
 #include "ui/QtHost.h"
 #include "ui/QtText.h"
+#include "ui/ModelPage.h"
 #include "ui/Screenshots.h"
 #include "ui/SideWindows.h"
 #include "ui/WorkbenchUi.h"
@@ -70,6 +71,7 @@ int main(int argc, char** argv) {
         ui = std::make_unique<WorkbenchUi>(wb, host, *window);
         AttachSideWindows(*window, *ui, wb);
         AttachViewer(*window, wb);
+        AttachModelPage(*window, *ui, wb);
         if (script) StartScreenshot(*script, wb, host, *window, *ui);
         window->show();
         // The first layout and paint before the timers start: a long first paint inside the

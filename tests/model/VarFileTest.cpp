@@ -289,15 +289,15 @@ TEST_F(VarFile, DefaultInstallationAndItsCylinderRule) {
 
 TEST_F(VarFile, Block5LineForTheUpgrade) {
     const std::string missing = dir.File("BIN/blk5.txt");
-    EXPECT_FALSE(LoadBlock5Line(image, missing));
-    ASSERT_EQ(host.Messages().size(), 1u);
-    EXPECT_EQ(host.Messages()[0].title, "SYSTEM ERROR");
-    EXPECT_EQ(host.Messages()[0].text, "SISTEM ERROR\r\n\r\nFile: " + missing + " not found!");
-    EXPECT_EQ(host.Messages()[0].icon, MsgIcon::Critical);
+    Warnings warnings;
+    EXPECT_FALSE(LoadBlock5Line(image, missing, warnings));
+    EXPECT_EQ(warnings, (Warnings{{"SISTEM ERROR\r\n\r\nFile: " + missing + " not found!", "SYSTEM ERROR",
+                                   MsgIcon::Critical}}));
+    EXPECT_TRUE(host.Messages().empty());
 
     ecu->Responder().ResetCounts();
     dir.Write("BIN/blk5.txt", "\r\n  B50100000000000000000000000014BE0ACA0800E8035802\r\nB5FF\r\n");
-    EXPECT_TRUE(LoadBlock5Line(image, missing));
+    EXPECT_TRUE(LoadBlock5Line(image, missing, warnings));
     EXPECT_EQ(image.Block5.NotOsservaRpm, 1);
     EXPECT_EQ(image.Block5.SwtchSeq, 20);
     EXPECT_EQ(image.Block5.RpmLow, 600);

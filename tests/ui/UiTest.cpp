@@ -304,6 +304,7 @@ int RunWorkbenchUiTest(int argc, char** argv);
 int RunSideWindowsTest(int argc, char** argv);
 int RunLanguageTest(int argc, char** argv);
 int RunFrmViewTest(int argc, char** argv);
+int RunModelPageTest(int argc, char** argv);
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -315,7 +316,8 @@ int main(int argc, char** argv) {
     const int c = RunSideWindowsTest(argc, argv);
     const int d = RunLanguageTest(argc, argv);
     const int e = RunFrmViewTest(argc, argv);
-    return a != 0 ? a : b != 0 ? b : c != 0 ? c : d != 0 ? d : e;
+    const int g = RunModelPageTest(argc, argv);
+    return a != 0 ? a : b != 0 ? b : c != 0 ? c : d != 0 ? d : e != 0 ? e : g;
 }
 
 #include "UiTest.moc"

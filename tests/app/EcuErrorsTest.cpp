@@ -3,7 +3,7 @@
 // errors coming and going on virtual time.
 #include <gtest/gtest.h>
 
-#include "app/ErrEcuLogic.h"
+#include "app/ErrEcuWindow.h"
 #include "app/MainCaptions.h"
 #include "link/Commands.h"
 #include "model/ImageFixture.h"

@@ -1,9 +1,7 @@
-// ErrEcuLogic: the ECU's error memory as the workbench shows it, without widgets.
-// EcuErrors is the periodic part (CaricaErroriEcu: read the 64 error bytes, erase the
-// errors that do not matter for this installation, decide the General page's warning
-// button) and the clearing of the ECU's memory. ErrEcuWindow is the errors window's grid:
-// one row per named error with its present and memorised state texts from the
-// dictionary. The Qt windows copy this state into their widgets and forward clicks.
+// EcuErrors: the ECU's error memory as the workbench keeps it, without widgets: the
+// periodic read (CaricaErroriEcu: read the 64 error bytes, erase the errors that do not
+// matter for this installation, decide the General page's warning button) and the clearing
+// of the ECU's memory. The errors window's grid is ErrEcuWindow's.
 #pragma once
 
 #include <array>
@@ -79,40 +77,6 @@ private:
     std::string warningCaption_ = "Errori";
     std::array<std::uint8_t, 64> mask_{};
     ErrorWarning warning_;
-};
-
-struct ErrEcuRow {
-    int error = 0;  // the error number this row shows
-    std::string name, present, memorised;
-};
-
-class ErrEcuWindow {
-public:
-    static constexpr int kColumnWidth[3] = {3600, 2160, 2160};
-    static constexpr int kRowHeight = 330;
-    static constexpr int kRefreshMs = 1000;
-
-    ErrEcuWindow(EcuErrors& errors, ClsComm& link) : errors_(errors), link_(link) {}
-
-    // Rows for the named errors, headers and captions from "[FrmErrEcu]", states filled.
-    void Load(const ClsLingue& lingue);
-    // The window's timer: state texts from the link's error bytes.
-    void RefreshStates();
-    // "Canc.": clears the ECU's memory, empties the state columns, hides the warning.
-    void Cancel();
-
-    const std::vector<ErrEcuRow>& Rows() const { return rows_; }
-    const std::array<std::string, 3>& Headers() const { return headers_; }
-    const std::string& CancelCaption() const { return cancelCaption_; }
-    const std::string& Caption() const { return caption_; }
-
-private:
-    EcuErrors& errors_;
-    ClsComm& link_;
-    std::vector<ErrEcuRow> rows_;
-    std::array<std::string, 3> headers_{"Error", "Present", "Memorised"};
-    std::string cancelCaption_ = "Canc.";
-    std::string caption_ = "Errori ";
 };
 
 }  // namespace gw
