@@ -15,17 +15,6 @@ namespace gw {
 
 namespace {
 
-// Nearest integer with ties to even, a value within a billionth of a half counting as the
-// half (decimal ties land just beside it in binary).
-double NearestEvenTolerant(double p) {
-    if (!std::isfinite(p)) return p;
-    const double down = std::floor(p);
-    const double frac = p - down;
-    const double tolerance = 1e-9 * std::fmax(1.0, std::fabs(p));
-    if (std::fabs(frac - 0.5) <= tolerance) return std::fmod(down, 2.0) == 0.0 ? down : down + 1.0;
-    return frac < 0.5 ? down : down + 1.0;
-}
-
 std::optional<double> NoteNumber(const std::string& text) {
     if (text.empty()) return std::nullopt;
     std::string s = text;
@@ -65,7 +54,7 @@ double CorrectionRule(const CorrectionInput& in) {
 }
 
 float IdlePlace(double idleRefTime) {
-    return static_cast<float>(NearestEvenTolerant(idleRefTime * 125.0 / 100.0 / kCorTableStepMs) * kCorTableStepMs);
+    return static_cast<float>(NearestEven(idleRefTime * 125.0 / 100.0 / kCorTableStepMs) * kCorTableStepMs);
 }
 
 ParsedNote ParseInjectorNote(const std::string& note) {
@@ -173,7 +162,7 @@ double LimitOfCode(int code, const FinalCheckLimits& l) {
 }
 
 std::string ReportNumber(double value, const NumberLocale& locale) {
-    double v = NearestEvenTolerant(value * 10000.0) / 10000.0;
+    double v = NearestEven(value * 10000.0) / 10000.0;
     if (v == 0.0) v = 0.0;  // no "-0"
     // Four decimals at most: the fixed form, trailing zeros dropped.
     char buf[64];

@@ -1,5 +1,7 @@
 #include "model/CorrectionTables.h"
 
+#include "util/Numbers.h"
+
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
@@ -19,17 +21,6 @@ constexpr int kModelSegments = 5;          // segments between points 0 ... 5
 constexpr double kLastComputedMs = 20.096;  // petrol time of entry 157
 constexpr double kRetryWaitUs = 250'000;
 constexpr int kAttempts = 3;
-
-// Nearest integer, ties to the even one; a value within a billionth (relative) of a half
-// counts as the half: binary products of decimal ties land just beside it.
-double NearestEven(double p) {
-    if (!std::isfinite(p)) return p;
-    const double down = std::floor(p);
-    const double frac = p - down;
-    const double tolerance = 1e-9 * std::fmax(1.0, std::fabs(p));
-    if (std::fabs(frac - 0.5) <= tolerance) return std::fmod(down, 2.0) == 0.0 ? down : down + 1.0;
-    return frac < 0.5 ? down : down + 1.0;
-}
 
 // The signed count an entry goes on the wire as (before the 16-bit limits).
 double WireCount(int index, double value, double kTimeInjMs) {

@@ -1,20 +1,11 @@
 #include "sim/SimCar.h"
 
+#include "sim/SimRandom.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace gw {
-
-namespace {
-
-std::uint64_t Mix(std::uint64_t x) {
-    x += 0x9E3779B97F4A7C15ull;
-    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-    return x ^ (x >> 31);
-}
-
-}  // namespace
 
 double SimCar::DeliveredGasMs(double petrolMs) const {
     if (petrolMs <= 0) return 0;

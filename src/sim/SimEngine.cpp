@@ -1,5 +1,7 @@
 #include "sim/SimEngine.h"
 
+#include "sim/SimRandom.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -12,13 +14,6 @@ constexpr double kPi = 3.14159265358979323846;
 
 double Approach(double value, double target, double tauS) {
     return value + (target - value) * (1.0 - std::exp(-kStepS / tauS));
-}
-
-std::uint64_t Mix(std::uint64_t x) {
-    x += 0x9E3779B97F4A7C15ull;
-    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-    return x ^ (x >> 31);
 }
 
 std::uint16_t ClampU16(double v) {

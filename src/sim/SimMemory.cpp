@@ -1,5 +1,7 @@
 #include "sim/SimMemory.h"
 
+#include "sim/SimRandom.h"
+
 #include <cstdlib>
 
 namespace gw {
@@ -11,13 +13,6 @@ std::uint8_t Bcd(const std::string& s, std::size_t at) {
         return i < s.size() && s[i] >= '0' && s[i] <= '9' ? s[i] - '0' : 0;
     };
     return static_cast<std::uint8_t>(digit(at) * 16 + digit(at + 1));
-}
-
-std::uint64_t Mix(std::uint64_t x) {
-    x += 0x9E3779B97F4A7C15ull;
-    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-    return x ^ (x >> 31);
 }
 
 }  // namespace

@@ -112,4 +112,13 @@ std::vector<std::string> SplitLines(const std::string& text) {
     return lines;
 }
 
+double NearestEven(double p) {
+    if (!std::isfinite(p)) return p;
+    const double down = std::floor(p);
+    const double frac = p - down;
+    const double tolerance = 1e-9 * std::fmax(1.0, std::fabs(p));
+    if (std::fabs(frac - 0.5) <= tolerance) return std::fmod(down, 2.0) == 0.0 ? down : down + 1.0;
+    return frac < 0.5 ? down : down + 1.0;
+}
+
 }  // namespace gw

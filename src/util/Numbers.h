@@ -31,5 +31,9 @@ std::string TrimLine(const std::string& s);
 std::vector<std::string> SplitLines(const std::string& text);
 // The text with ASCII letters in lower case; other bytes as they are.
 std::string Lower(std::string_view s);
+// Nearest integer, ties to the even one; a value within a billionth (relative) of a half
+// counts as the half: binary products of decimal ties land just beside it. NaN and
+// infinities are returned as they are.
+double NearestEven(double p);
 
 }  // namespace gw
