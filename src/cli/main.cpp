@@ -174,7 +174,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     const cli::CliOptions& o = parsed.options;
-    const std::string appFolder = ResolveAppFolder(argc, argv).appFolder;
+    const AppFolderChoice folder = ResolveAppFolder(argc, argv);
+    if (!folder.problem.empty()) std::fprintf(stderr, "gas-workbench-cli: %s\n", folder.problem.c_str());
+    const std::string appFolder = folder.appFolder;
     if (o.command == "ports") return Ports(appFolder);
 
     cli::CliHost host;

@@ -26,6 +26,11 @@ bool IsFolder(const std::string& path) {
     return std::filesystem::is_directory(path, ec);
 }
 
+bool IsWritableFolder(const std::string& path) {
+    if (!IsFolder(path)) return false;
+    return ::access(path.c_str(), W_OK) == 0;
+}
+
 std::string ParentFolder(const std::string& path) {
     const std::size_t last = path.find_last_of("/\\");
     if (last == std::string::npos || last == 0) return "";
