@@ -12,6 +12,7 @@
 #include "cli/CliOptions.h"
 #include "cli/EcuCommands.h"
 #include "link/ports/ComPortMap.h"
+#include "link/ports/D2xxUsbPort.h"
 #include "link/ports/FtdiEnumerator.h"
 #include "link/ports/SystemPortProvider.h"
 #include "sim/SimulatedEcuPort.h"
@@ -62,6 +63,12 @@ int Info(Workbench& wb) {
 }
 
 int Ports(const std::string& appFolder) {
+#ifdef _WIN32
+    (void)appFolder;
+    for (int n = ComPortMap::kFirstCom; n <= ComPortMap::kLastCom; ++n) std::printf("COM%d\n", n);
+    std::printf("USB cables: %d\n", D2xxUsbPort::CountDevices());
+    return 0;
+#else
     const ComPortMap map = ComPortMap::Load(appFolder);
     for (int n = ComPortMap::kFirstCom; n <= ComPortMap::kLastCom; ++n)
         std::printf("COM%d  %s%s\n", n, map.DevicePath(n).c_str(), map.IsMapped(n) ? "  (BIN/ComPorts.ini)" : "");
@@ -70,6 +77,7 @@ int Ports(const std::string& appFolder) {
     std::printf("USB cables: %zu\n", devices.size());
     for (size_t i = 0; i < devices.size(); ++i) std::printf("  USB %zu  %s\n", i, devices[i].devicePath.c_str());
     return 0;
+#endif
 }
 
 int Monitor(Workbench& wb, SteadyHost& host, double seconds) {
