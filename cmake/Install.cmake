@@ -8,10 +8,12 @@
 #   cmake --install build --prefix /some/where
 #   cd build && cpack -G DEB          -> gas-workbench_<version>_<arch>.deb
 
-set(gw_programs gas-workbench-cli gas-ecu-sim)
-if(TARGET gas-workbench)
-  list(APPEND gw_programs gas-workbench)
-endif()
+set(gw_programs gas-workbench-cli)
+foreach(program gas-ecu-sim gas-workbench)
+  if(TARGET ${program})
+    list(APPEND gw_programs ${program})
+  endif()
+endforeach()
 install(TARGETS ${gw_programs} RUNTIME DESTINATION bin)
 
 if(WIN32)
