@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes pictures of the workbench window on the built-in simulated ECU, under a virtual X
 # display, into docs/screenshots/: every page, the information window, and the firmware
-# upgrade window (a simulated ECU with an older firmware) before and while it writes, and
+# upgrade window (a simulated ECU with an older firmware) before and while it writes, a whole
+# automatic calibration of the built-in car (about three minutes), and
 # the side windows: injector settings, gas level sensor, expert settings (both levels), ECU errors.
 # Builds the program first when needed.
 #   bash scripts/screenshots.sh [BUILD_DIR]
@@ -22,12 +23,18 @@ shot() {  # NAME SETTING...: one picture, from a fresh copy of the application f
   echo "picture $name"
   rm -rf "$app"/*; cp -r "$build/app/." "$app/"
   { printf '%s\n' "$@"; echo "save $PWD/docs/screenshots/$name.png"; } > "$app/shot.txt"
-  HOME="$app" QT_QPA_PLATFORM=xcb timeout 180 xvfb-run -a -s "-screen 0 1280x800x24" \
+  HOME="$app" QT_QPA_PLATFORM=xcb timeout 300 xvfb-run -a -s "-screen 0 1280x800x24" \
     "$app/bin/gas-workbench" --simulate --screenshot-script "$app/shot.txt"
 }
-for page in general configuration calibration modeling map; do
+for page in general configuration; do
   shot "$page" "page $page" "after 9"
 done
+shot map "page map" "click CmdMapRead" "after 14"  # the samples the simulated ECU holds
+# The Calibration page in the middle of a run on the built-in car, and at its result.
+shot calibration "page calibration" calibrate "after 75"
+shot calibration-result "page calibration" calibrate "after 175"
+# The model page: a tuned model in the ECU, point 2 selected, the car speeding up on gas (live trail).
+shot modeling "page modeling" sim-tuned-model sim-drive-on-gas "model-point 2" "after 22.3"
 shot about about "after 6"
 shot upgrade sim-old-firmware "after 4"
 shot upgrade-writing sim-old-firmware sim-key-off upgrade-next "after 40"

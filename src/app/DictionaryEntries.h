@@ -226,6 +226,27 @@ constexpr int kExpertTypSensMap = 24;  // label of CmbTypSensMap
 constexpr int kExpertBadBit = 25;  // label of CmbBadBit
 constexpr int kExpertEntryCount = 25;
 
+// Model page's own texts (Modeling - F6): the marker entry, then its entries at marker + offset.
+constexpr const char* kMarkerMod = "[FrmMod]";
+constexpr int kModNotWritten = 1;  // model page: the last correction-table write to the ECU failed
+constexpr int kModNotWrittenOffLine = 2;  // model page: off-line, the model shown has not been written to the ECU
+constexpr int kModCmdLeft = 3;  // model page: tooltip of CmdLeft
+constexpr int kModCmdRight = 4;  // model page: tooltip of CmdRight
+constexpr int kModCmdUp = 5;  // model page: tooltip of CmdUp
+constexpr int kModCmdDown = 6;  // model page: tooltip of CmdDown
+constexpr int kModCmdAlfaUp = 7;  // model page: tooltip of CmdAlfaUp
+constexpr int kModCmdAlfaDown = 8;  // model page: tooltip of CmdAlfaDown
+constexpr int kModCmdOffsetUp = 9;  // model page: tooltip of CmdOffsetUp
+constexpr int kModCmdOffsetDown = 10;  // model page: tooltip of CmdOffsetDown
+constexpr int kModCmdResetLine = 11;  // model page: button CmdResetLine
+constexpr int kModCmdReset = 12;  // model page: button CmdReset
+constexpr int kModCmdModOpen = 13;  // model page: button CmdModOpen
+constexpr int kModCmdModSave = 14;  // model page: button CmdModSave
+constexpr int kModTableCurve = 15;  // model page: legend of the curve of the correction table to be written
+constexpr int kModTrail = 16;  // model page: legend of the live markers
+constexpr int kModPlotHint = 17;  // model page: tooltip of the plot
+constexpr int kModEntryCount = 17;
+
 // Main window's own texts (controls no numbered entry captions): the marker entry, then its entries at marker + offset.
 constexpr const char* kMarkerMain = "[FrmKD452]";
 constexpr int kMainLblGasLevel = 1;  // General page: gas level label
@@ -256,5 +277,15 @@ constexpr int kMainItemAnd = 25;  // configuration load: joins the last two item
 constexpr int kMainLeftOnPetrol = 26;  // configuration load on gas: the switch back to gas failed
 constexpr int kMainUpgradeIncomplete = 27;  // upgrade window: zones were left unwritten (a recovery file is kept)
 constexpr int kMainEntryCount = 27;
+
+// Map page's own texts: the marker entry, then its entries at marker + offset.
+constexpr const char* kMarkerMap = "[FrmMap]";
+constexpr int kMapCmdMapOpen = 1;  // button CmdMapOpen: load a map file
+constexpr int kMapCmdMapSave = 2;  // button CmdMapSave: save the samples as a map file
+constexpr int kMapTimeAxis = 3;  // plot's vertical axis
+constexpr int kMapBadLine = 4;  // map file line that is not a number (%1: the line's number)
+constexpr int kMapUnreadable = 5;  // map file that cannot be read (%1: its path)
+constexpr int kMapNotSaved = 6;  // first line of the box of a map file that was not saved
+constexpr int kMapEntryCount = 6;
 
 }  // namespace gw

@@ -5,6 +5,7 @@
 #include "app/DictionaryEntries.h"
 #include "link/Commands.h"
 #include "link/ModComm.h"
+#include "model/CorTableWrite.h"
 #include "model/EcuRequests.h"
 #include "util/Waits.h"
 
@@ -85,6 +86,10 @@ bool DisplayScheduler::WritePending() const {
     return image_.Block2WriteRequest > 0 || image_.Block3WriteRequest > 0 ||
            (image_.Block5WriteRequest > 0 && EcuHasBlock5()) || r.Block2WritePending || r.Block3WritePending ||
            r.Block5WritePending || Block5PrepCountdown > 1 || FullWritePending();
+}
+
+bool DisplayScheduler::FullWritePending() const {
+    return image_.Requests.CorTableWriteRequest != kCorWriteNone || FullWriteQuery();
 }
 
 bool DisplayScheduler::EcuDataToRead() const { return RefreshPending && wb_.RequestsEnabled; }
@@ -232,6 +237,7 @@ void DisplayScheduler::OnClosedOrOffLine(std::uint8_t comState) {
     // Off-line: edits waiting for their countdown go into the image; nothing is sent.
     if (image_.Block2WriteRequest == 1) image_.EncodeBlock2();
     if (image_.Block3WriteRequest == 1) image_.EncodeBlock3();
+    CorTableOffLineCleanup(image_);
     OffLineCleanup.Emit();
     // Not retried after this: a failure is reported now.
     if (!wb_.PendingConfigFile.empty()) loader_.LoadPending(wb_.PendingConfigFile, true);

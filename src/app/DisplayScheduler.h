@@ -83,8 +83,8 @@ public:
     // S1, when the block-5 preparation countdown ends: put the block-5 values to send into
     // Block5Pending before the write.
     Signal<> Block5Preparing;
-    // Off-line clean-up of the parts that live elsewhere (the correction table recomputed
-    // from the model when its write request is 2).
+    // Off-line clean-up of the parts that live elsewhere (the correction table's own is done
+    // here: recomputed from the model when its write request asks for that, nothing sent).
     Signal<> OffLineCleanup;
 
     // ---- what it asks ----
@@ -116,7 +116,8 @@ public:
     bool WritePending() const;
     // The ECU's data are still to be read after a (re)connection (the waiting window).
     bool EcuDataToRead() const;
-    bool FullWritePending() const { return FullWriteQuery(); }
+    // The correction-table write request of the image, or what FullWriteQuery answers.
+    bool FullWritePending() const;
 
     // Slot counters S1-S6 (index 0-5).
     std::array<double, 6> Counters{};

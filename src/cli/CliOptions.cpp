@@ -15,7 +15,8 @@ struct CliOption {
     std::vector<std::string> commands;
 };
 
-const std::vector<std::string> kTalking = {"ping", "send", "identity", "read-config", "write-config", "flash"};
+const std::vector<std::string> kTalking = {"ping", "send", "identity", "read-config", "write-config", "flash",
+                                           "model-show", "map-read", "calibrate"};
 
 const std::vector<CliOption>& Options() {
     static const std::vector<CliOption> options = {
@@ -26,10 +27,17 @@ const std::vector<CliOption>& Options() {
         {{"sim-old-firmware", "", "the simulated ECU has an older firmware (0132, no expert block)"}, {}},
         {{"sim-project", "TEXT", "the simulated ECU's project text (up to 32 characters)"}, {}},
         {{"sim-scenario", "NAME", "the simulated engine: idle, drive or key-off"}, {}},
+        {{"sim-gas-offset", "MS", "the simulated car's true gas offset in ms (default 1.456)"}, {}},
+        {{"sim-gas-alfa", "A", "the simulated car's true gas slope (default 1)"}, {}},
+        {{"sim-driver", "", "a scripted driver follows the calibration's instructions (default with calibrate)"}, {}},
+        {{"no-sim-driver", "", "no scripted driver: the simulated engine idles by itself"}, {}},
+        {{"virtual-time", "", "calibrate: with --simulate, run on the virtual clock (a whole run in seconds)"},
+         {"calibrate"}},
         {{"seconds", "S", "monitor: stop after S seconds (default: at Ctrl+C)"}, {"monitor"}},
         {{"timeout", "S", "commands that talk to the ECU: give up after S seconds (default 30)"}, kTalking},
         {{"stay", "S", "ping: keep the link S seconds more and report whether it held"}, {"ping"}},
-        {{"yes", "", "flash: answer Yes to the engine-stopped and continue questions"}, {"flash"}},
+        {{"yes", "", "flash: answer Yes to the engine-stopped and continue questions; calibrate: accept the result"},
+         {"flash", "calibrate"}},
         {{"skip-failed-zones", "", "flash: leave out a zone that fails three times (the run still fails)"}, {"flash"}},
         {{"help", "", "this text"}, {}},
     };
@@ -42,7 +50,8 @@ struct Command {
 };
 constexpr Command kCommands[] = {
     {"monitor", nullptr}, {"ping", nullptr},         {"send", "HEX"},    {"identity", nullptr}, {"read-config", "FILE"},
-    {"write-config", "FILE"}, {"flash", nullptr}, {"info", nullptr}, {"ports", nullptr},
+    {"write-config", "FILE"}, {"flash", nullptr}, {"map-read", "FILE"}, {"info", nullptr}, {"ports", nullptr},
+    {"model-show", nullptr}, {"calibrate", nullptr},
 };
 
 const Command* FindCommand(const std::string& name) {
@@ -79,6 +88,18 @@ std::string Apply(const GivenOption& o, CliOptions& out, bool& oldFirmware, std:
         else if (v == "drive") out.sim.scenario = SimScenario::Drive;
         else if (v == "key-off") out.sim.scenario = SimScenario::KeyOff;
         else return "--sim-scenario takes idle, drive or key-off, not \"" + v + "\"";
+    } else if (o.name == "sim-gas-offset") {
+        const auto ms = ReadNumber(v, -10, 10);
+        if (!ms) return "--sim-gas-offset takes milliseconds from -10 to 10, not \"" + v + "\"";
+        out.sim.car.gasOffsetMs = *ms;
+    } else if (o.name == "sim-gas-alfa") {
+        const auto a = ReadNumber(v, 0.1, 3);
+        if (!a) return "--sim-gas-alfa takes a slope from 0.1 to 3, not \"" + v + "\"";
+        out.sim.car.gasAlfa = *a;
+    } else if (o.name == "sim-driver" || o.name == "no-sim-driver") {
+        out.simDriver = o.name == "sim-driver" ? 1 : 0;
+    } else if (o.name == "virtual-time") {
+        out.virtualTime = true;
     } else if (o.name == "seconds" || o.name == "timeout" || o.name == "stay") {
         const auto s = ReadNumber(v, 0, 1e6);
         if (!s) return "--" + o.name + " takes a number of seconds from 0 to 1000000, not \"" + v + "\"";
@@ -141,6 +162,7 @@ CliParse ParseCliArguments(const std::vector<std::string>& args) {
     }
     if (out.port.simulated + out.port.usb + (out.port.com != 0) > 1)
         return fail("choose one port: --simulate, --com N or --usb");
+    if (out.virtualTime && !out.port.simulated) return fail("--virtual-time needs --simulate");
     if (oldFirmware) out.sim.identity = SimIdentity::OldFirmware();
     if (!project.empty()) out.sim.identity.project = project;
     return parse;
@@ -157,6 +179,9 @@ std::string CliUsage() {
            "  read-config FILE.var                  read blocks 2, 3, 5 and the correction table into the file\n"
            "  write-config FILE.var                 load a configuration file and write it to the ECU\n"
            "  flash [--yes] [--skip-failed-zones]   upgrade the firmware from BIN/Norvik512.frh\n"
+           "  calibrate [--yes] [--virtual-time]    the automatic calibration, headless: steps, gas cycles, result\n"
+           "  model-show [--timeout S]              the ECU's correction table as its model and 192 entries\n"
+           "  map-read FILE.map                     read the ECU's petrol and gas sample lists into a map file\n"
            "  info                                  application folder, system, dictionary and scale settings\n"
            "  ports                                 the COM ports and the USB cables found\n"
            "\n"

@@ -21,6 +21,8 @@ struct CliOptions {
     double stayS = 0;      // ping
     bool assumeYes = false;
     bool skipFailedZones = false;  // flash
+    int simDriver = -1;            // the scripted driver: -1 the command's default, 0 off, 1 on
+    bool virtualTime = false;      // calibrate on the virtual clock (with --simulate)
 };
 
 struct CliParse {

@@ -9,8 +9,11 @@
 
 #include "app/AppFolder.h"
 #include "app/Workbench.h"
+#include "cli/CalibrateCommands.h"
 #include "cli/CliOptions.h"
 #include "cli/EcuCommands.h"
+#include "cli/ModelCommands.h"
+#include "cli/MapCommands.h"
 #include "link/ports/ComPortMap.h"
 #include "link/ports/D2xxUsbPort.h"
 #include "link/ports/FtdiEnumerator.h"
@@ -187,10 +190,17 @@ int main(int argc, char** argv) {
     const std::string appFolder = folder.appFolder;
     if (o.command == "ports") return Ports(appFolder);
 
+    cli::CliOptions options = o;
+    // With the simulated ECU a calibration drives the car by default, which warms like one.
+    if (o.command == "calibrate" && o.simDriver != 0) options.sim.car.reducerWarmTauS = 30;
+    if (o.command == "calibrate" && o.virtualTime) {
+        std::signal(SIGINT, OnSignal);
+        return cli::CalibrateOnVirtualTime(options, appFolder);
+    }
     cli::CliHost host;
     host.assumeYes = o.assumeYes;
     host.skipFailedZones = o.skipFailedZones;
-    std::shared_ptr<SimEcu> ecu = std::make_shared<SimEcu>(o.sim);
+    std::shared_ptr<SimEcu> ecu = std::make_shared<SimEcu>(options.sim);
     SystemPortProvider ports(appFolder, "/sys", [&host, ecu] { return std::make_unique<SimulatedEcuPort>(host, ecu); });
     Workbench wb(host, ports, appFolder);
     wb.Main();
@@ -207,5 +217,8 @@ int main(int argc, char** argv) {
     if (o.command == "read-config") return cli::ReadConfig(wb, host, o.operand, o.timeoutS);
     if (o.command == "write-config") return cli::WriteConfig(wb, host, o.operand, o.timeoutS);
     if (o.command == "flash") return cli::Flash(wb, host, o.timeoutS);
+    if (o.command == "calibrate") return cli::Calibrate(wb, host, options, o.port.simulated ? ecu.get() : nullptr);
+    if (o.command == "model-show") return cli::ModelShow(wb, host, o.timeoutS);
+    if (o.command == "map-read") return cli::MapRead(wb, host, o.operand, o.timeoutS);
     return Monitor(wb, host, o.seconds);
 }

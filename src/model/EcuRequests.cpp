@@ -2,6 +2,7 @@
 
 #include "link/Commands.h"
 #include "link/ModComm.h"
+#include "model/CorTableWrite.h"
 #include "model/CorrectionTables.h"
 #include "util/HexText.h"
 
@@ -84,6 +85,8 @@ bool ServiceRequests(ParameterImage& image, ClsComm& comm, bool requestsEnabled)
             return ok;
         }
     }
+    // Then the correction table the model asks for (the periodic reads wait for it).
+    if (r.CorTableWriteRequest != kCorWriteNone) return ServeCorTableWrite(image, comm);
     if (r.SaveFlashRequest) return Serve(r.SaveFlashRequest, SaveToFlash(comm));
     if (r.EcuStateToggleRequest) {
         // A state that is neither run nor slave has no toggle: the request is dropped rather

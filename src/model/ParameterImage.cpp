@@ -49,6 +49,9 @@ void ParameterImage::AdoptCorTable(const TimeTable& table) {
     ModelFitsTable = RebuildModelFromTable(table, Model);
     CorTableKnown = true;
     CorReadFailures = 0;
+    // The model is this table's now: an edit not yet written is superseded.
+    CorTableWriteFailed = false;
+    Requests.CorTableWriteRequest = kCorWriteNone;
 }
 
 int ParameterImage::EcuFirmwareVersion() const { return FirmwareVersionNumber(comm_.FirmwareEcu); }

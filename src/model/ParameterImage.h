@@ -132,6 +132,11 @@ inline constexpr int kDefaultRpmLow = 600;
 // Table reads failed in a row before the read is given up.
 inline constexpr int kCorReadAttempts = 3;
 
+// Values of the correction-table write request.
+inline constexpr int kCorWriteNone = 0;
+inline constexpr int kCorWriteTable = 1;      // write CorTable as it stands
+inline constexpr int kCorWriteFromModel = 2;  // recompute CorTable from the model, then write it
+
 // What ServiceRequests serves; other parts of the program set them.
 struct EcuRequestFlags {
     bool Block2WritePending = false;
@@ -149,6 +154,9 @@ struct EcuRequestFlags {
     bool GasSampleReadRequest = false;
     bool BnzSampleCancelRequest = false;
     bool GasSampleCancelRequest = false;
+    // Correction-table write (kCorWrite*): set by the model's editors, kept until a write
+    // succeeds; off-line a kCorWriteFromModel request only recomputes the table.
+    int CorTableWriteRequest = kCorWriteNone;
 };
 
 class ParameterImage : public AnswerSink {
@@ -177,6 +185,14 @@ public:
     // Table reads failed in a row (across reconnections); at kCorReadAttempts the read is
     // given up for this run, so that the other reads are not held up for ever.
     int CorReadFailures = 0;
+    // The last correction-table write failed: the model shows a table the ECU may not hold.
+    // Cleared by a successful write, or when a table read or file load replaces the model.
+    bool CorTableWriteFailed = false;
+    // A correction-table write is being sent and read back (it lets events run between its
+    // requests): CorTable must not change under it.
+    bool CorTableTransferRunning = false;
+    // Where a table write is exported in service mode (the executable's folder); empty: none.
+    std::string CorTableExportPath;
     double K_Rpm = 1;
     bool Block3Changed = false;
     // Data length of block 5 in this ECU (14 or 23), learnt from its answers; the writes
@@ -233,7 +249,8 @@ public:
     // block's write-pending flag and read request.
     void TickWriteCountdowns();
 
-    // CorTable = table, exactly; the model rebuilt from it; the table is known from now on.
+    // CorTable = table, exactly; the model rebuilt from it; the table is known from now on;
+    // a table write still pending is dropped (the model it was for is gone).
     void AdoptCorTable(const TimeTable& table);
 
     // ECU firmware version number (positions 1-4 of the identity; 0 when shorter).

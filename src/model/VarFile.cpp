@@ -161,58 +161,32 @@ std::string FailureMessage(const std::vector<LoadItem>& items) {
     return m;
 }
 
-}  // namespace
-
-bool LoadVarFile(ParameterImage& image, const std::string& path, VarLoadReport* report, double restoreWithinUs) {
+// What the ECU holds now, read before anything is written: what a failed load puts back.
+// False when the ECU did not answer a read.
+bool ReadEcuItems(ParameterImage& image, std::vector<LoadItem>& items) {
     ClsComm& comm = image.Comm();
-    Host& host = comm.host();
-    const std::optional<std::string> text = ReadWholeFile(path, kMaxVarFileBytes);
-    if (!text) return false;
-    const bool online = comm.ComState != kComOffLine;
-    const double k = image.Scale().K_Time_Inj_ms;
-    VarLoadReport local;
-    VarLoadReport& rep = report ? *report : local;
-    rep = VarLoadReport{};
-    auto finish = [&](bool ok) {
-        if (!report && !rep.message.empty())
-            host.MessageBox(rep.message, kLoadTitle, ok ? MsgIcon::Information : MsgIcon::Critical, MsgButtons::Ok);
-        return ok;
-    };
-
-    // What the ECU holds now: what a failed load puts back.
-    std::vector<LoadItem> items;
-    if (online) {
-        const bool five = image.EcuHasBlock5();
-        for (int block : {2, 3, 5}) {
-            if (block == 5 && !five) continue;
-            LoadItem it;
-            it.block = block;
-            if (!ReadOwn(comm, block, it.ownHex)) {
-                rep.message = "The ECU did not answer the reads; nothing was written.";
-                return finish(false);
-            }
-            items.push_back(it);
-        }
-        LoadItem table;
-        table.block = 0;
-        table.ownTable = image.CorTableEcu;
-        if (!ReadCorTable(comm, table.ownTable, k)) {
-            rep.message = "The ECU did not answer the reads; nothing was written.";
-            return finish(false);
-        }
-        items.push_back(table);
-        rep.readBefore = true;
+    for (int block : {2, 3, 5}) {
+        if (block == 5 && !image.EcuHasBlock5()) continue;
+        LoadItem it;
+        it.block = block;
+        if (!ReadOwn(comm, block, it.ownHex)) return false;
+        items.push_back(it);
     }
+    LoadItem table;
+    table.block = 0;
+    table.ownTable = image.CorTableEcu;
+    if (!ReadCorTable(comm, table.ownTable, image.Scale().K_Time_Inj_ms)) return false;
+    items.push_back(table);
+    return true;
+}
 
-    const Snapshot saved{image.Block2, image.Block3, image.Block5, image.CorTable, image.AdtTable, image.K_Rpm};
-    const bool isDefault = IsDefaultConfiguration(path, comm.AppFolder());
-    const NumberLocale& locale = host.Locale();
-
+// The file's block lines and table sections into the image. A table section ends after
+// 192 entries or at the next section or block line.
+void ReadFileIntoImage(ParameterImage& image, const std::string& text, bool isDefault, const NumberLocale& locale) {
     TimeTable* table = nullptr;  // the table section being read
     std::size_t entry = 0;
-    for (const std::string& line : TrimmedLines(*text)) {
+    for (const std::string& line : TrimmedLines(text)) {
         if (table) {
-            // A table section ends after 192 entries or at the next section or block line.
             if (entry < table->size() && line[0] != '[' && line[0] != 'B') {
                 if (auto v = locale.Parse(line)) (*table)[entry] = *v;
                 ++entry;
@@ -235,7 +209,111 @@ bool LoadVarFile(ParameterImage& image, const std::string& path, VarLoadReport* 
             entry = 0;
         }
     }
-    // The backups hold the image as it was before the load.
+}
+
+// Writes the items in order; the index of the first that failed, or items.size().
+std::size_t WriteItems(ParameterImage& image, std::vector<LoadItem>& items) {
+    const double k = image.Scale().K_Time_Inj_ms;
+    for (auto& it : items) {
+        switch (it.block) {  // the file's data, as the block writes send it
+            case 2: image.Block2Pending = image.Block2; it.fileHex = image.EncodeBlock2(); break;
+            case 3: image.Block3Pending = image.Block3; it.fileHex = image.EncodeBlock3(); break;
+            case 5: image.Block5Pending = image.Block5; it.fileHex = image.EncodeBlock5(); break;
+            default: it.fileTable = image.CorTable; break;
+        }
+    }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        items[i].held = VarLoadReport::Held::Unknown;
+        if (!WriteItem(image.Comm(), items[i], false, k)) return i;
+        items[i].held = VarLoadReport::Held::FromFile;
+    }
+    return items.size();
+}
+
+// Read back after the writes: the ECU must hold what it acknowledged (a restart loses it).
+// The items it does not hold are marked unknown and named.
+std::vector<std::string> VerifyItems(ParameterImage& image, std::vector<LoadItem>& items) {
+    ClsComm& comm = image.Comm();
+    const double k = image.Scale().K_Time_Inj_ms;
+    std::vector<std::string> lost;
+    for (auto& it : items) {
+        bool same = false;
+        if (it.block == 0) {
+            TimeTable back = it.fileTable;
+            same = ReadCorTable(comm, back, k) && SameTableOnWire(back, it.fileTable, k);
+        } else {
+            std::string back;
+            same = ReadOwn(comm, it.block, back) && SameBlock(it.block, back, it.fileHex);
+        }
+        if (!same) {
+            it.held = VarLoadReport::Held::Unknown;
+            lost.push_back(ItemName(it.block));
+        }
+    }
+    return lost;
+}
+
+// Puts the ECU's own items back up to the failed one (its answer may be what was lost), as
+// soon as the link answers, within restoreWithinUs; then the image follows the ECU: its own
+// items back, the file's where it holds them.
+void RestoreItems(ParameterImage& image, std::vector<LoadItem>& items, std::size_t failed, const Snapshot& saved,
+                  double restoreWithinUs) {
+    ClsComm& comm = image.Comm();
+    Host& host = comm.host();
+    const double k = image.Scale().K_Time_Inj_ms;
+    const double deadline = host.MicroClock() + restoreWithinUs;
+    for (std::size_t i = 0; i <= failed; ++i) {
+        LoadItem& it = items[i];
+        while (true) {
+            if (LinkAnswers(comm) && WriteItem(comm, it, true, k)) {
+                it.held = VarLoadReport::Held::Own;
+                break;
+            }
+            if (host.MicroClock() >= deadline) break;
+            host.RunEventsUntil(std::min(deadline, host.MicroClock() + kRestorePollUs));
+        }
+        if (it.held != VarLoadReport::Held::Own) break;
+    }
+    for (const auto& it : items) {
+        if (it.held == VarLoadReport::Held::FromFile) continue;
+        switch (it.block) {
+            case 2: image.Block2 = saved.b2; break;
+            case 3: RestoreBlock3(image, saved); break;
+            case 5: image.Block5 = saved.b5; break;
+            default: RestoreTables(image, saved); break;
+        }
+    }
+}
+
+}  // namespace
+
+bool LoadVarFile(ParameterImage& image, const std::string& path, VarLoadReport* report, double restoreWithinUs) {
+    ClsComm& comm = image.Comm();
+    Host& host = comm.host();
+    const std::optional<std::string> text = ReadWholeFile(path, kMaxVarFileBytes);
+    if (!text) return false;
+    const bool online = comm.ComState != kComOffLine;
+    VarLoadReport local;
+    VarLoadReport& rep = report ? *report : local;
+    rep = VarLoadReport{};
+    auto finish = [&](bool ok) {
+        if (!report && !rep.message.empty())
+            host.MessageBox(rep.message, kLoadTitle, ok ? MsgIcon::Information : MsgIcon::Critical, MsgButtons::Ok);
+        return ok;
+    };
+
+    std::vector<LoadItem> items;
+    if (online) {
+        if (!ReadEcuItems(image, items)) {
+            rep.message = "The ECU did not answer the reads; nothing was written.";
+            return finish(false);
+        }
+        rep.readBefore = true;
+    }
+
+    const Snapshot saved{image.Block2, image.Block3, image.Block5, image.CorTable, image.AdtTable, image.K_Rpm};
+    ReadFileIntoImage(image, *text, IsDefaultConfiguration(path, comm.AppFolder()), host.Locale());
+    // The backups hold the image as it was before the load; the fuel state is the ECU's own.
     image.Block2Backup = saved.b2;
     image.Block3Backup = saved.b3;
     image.Block5Backup = saved.b5;
@@ -250,43 +328,9 @@ bool LoadVarFile(ParameterImage& image, const std::string& path, VarLoadReport* 
         return true;
     }
 
-    // The file's data, as the block writes send it (pending records merged).
-    for (auto& it : items) {
-        switch (it.block) {
-            case 2: image.Block2Pending = image.Block2; it.fileHex = image.EncodeBlock2(); break;
-            case 3: image.Block3Pending = image.Block3; it.fileHex = image.EncodeBlock3(); break;
-            case 5: image.Block5Pending = image.Block5; it.fileHex = image.EncodeBlock5(); break;
-            default: it.fileTable = image.CorTable; break;
-        }
-    }
-
-    std::size_t failed = items.size();
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        items[i].held = VarLoadReport::Held::Unknown;
-        if (!WriteItem(comm, items[i], false, k)) {
-            failed = i;
-            break;
-        }
-        items[i].held = VarLoadReport::Held::FromFile;
-    }
-
+    const std::size_t failed = WriteItems(image, items);
     if (failed == items.size()) {
-        // Read back: the ECU must hold what it acknowledged (a restart loses it).
-        std::vector<std::string> lost;
-        for (auto& it : items) {
-            bool same = false;
-            if (it.block == 0) {
-                TimeTable back = it.fileTable;
-                same = ReadCorTable(comm, back, k) && SameTableOnWire(back, it.fileTable, k);
-            } else {
-                std::string back;
-                same = ReadOwn(comm, it.block, back) && SameBlock(it.block, back, it.fileHex);
-            }
-            if (!same) {
-                it.held = VarLoadReport::Held::Unknown;
-                lost.push_back(ItemName(it.block));
-            }
-        }
+        const std::vector<std::string> lost = VerifyItems(image, items);
         for (const auto& it : items) rep.items.push_back({ItemName(it.block), it.held});
         if (lost.empty()) {
             rep.verified = true;
@@ -298,31 +342,7 @@ bool LoadVarFile(ParameterImage& image, const std::string& path, VarLoadReport* 
         return finish(false);
     }
 
-    // Put the ECU's own items back, the failing one too, as soon as the link answers.
-    const double deadline = host.MicroClock() + restoreWithinUs;
-    for (std::size_t i = 0; i <= failed; ++i) {
-        LoadItem& it = items[i];
-        while (true) {
-            if (LinkAnswers(comm) && WriteItem(comm, it, true, k)) {
-                it.held = VarLoadReport::Held::Own;
-                break;
-            }
-            if (host.MicroClock() >= deadline) break;
-            host.RunEventsUntil(std::min(deadline, host.MicroClock() + kRestorePollUs));
-        }
-        if (it.held != VarLoadReport::Held::Own) break;
-    }
-
-    // The image follows the ECU: its own items back, the file's where it holds them.
-    for (const auto& it : items) {
-        if (it.held == VarLoadReport::Held::FromFile) continue;
-        switch (it.block) {
-            case 2: image.Block2 = saved.b2; break;
-            case 3: RestoreBlock3(image, saved); break;
-            case 5: image.Block5 = saved.b5; break;
-            default: RestoreTables(image, saved); break;
-        }
-    }
+    RestoreItems(image, items, failed, saved, restoreWithinUs);
     for (const auto& it : items) {
         if (it.block == 0 && it.held == VarLoadReport::Held::FromFile) image.AdoptCorTable(image.CorTable);
         rep.items.push_back({ItemName(it.block), it.held});

@@ -10,6 +10,7 @@ SimEcu::SimEcu(const SimEcuOptions& options)
       engine_(memory_, options.seed, options.scenario),
       responder_(memory_, engine_) {
     memory_.SeedSamples(options.seed);
+    engine_.Car().Configure(options.car);
 }
 
 void SimEcu::Reset(double atUs) {

@@ -25,6 +25,7 @@ struct SimEcuOptions {
     double processingDelayUs = 2000;  // from the last request byte to the first answer bit
     double interByteTimeoutUs = 20000;  // a longer gap abandons a partial request
     double bootTimeUs = 500000;  // deaf after a reset
+    SimCarOptions car;  // the car's gas need and warm-up
 };
 
 class SimEcu {

@@ -35,7 +35,7 @@ std::uint16_t S16Bits(double v) {
 }  // namespace
 
 SimEngine::SimEngine(SimMemory& memory, std::uint64_t seed, SimScenario scenario)
-    : mem_(memory), seed_(seed), scenario_(scenario) {
+    : mem_(memory), seed_(seed), car_(memory, seed), scenario_(scenario) {
     key_ = scenario != SimScenario::KeyOff;
 }
 
@@ -106,14 +106,16 @@ void SimEngine::Step() {
         if (rpm_ < 50) rpm_ = 0;
     }
     // Temperatures warm while running, cool otherwise.
-    tReducer_ = Approach(tReducer_, running ? 75 : 20, running ? 150 : 900);
+    tReducer_ = Approach(tReducer_, running ? 75 : 20, running ? car_.Options().reducerWarmTauS : 900);
     tGas_ = Approach(tGas_, running ? 35 : 20, running ? 300 : 900);
     // Manifold absolute pressure: about 330 mbar at idle, more with speed and load.
     const double vacTarget = running ? 330 + std::max(0.0, rpm_ - 800) * 0.12 : 1013;
     vacuum_ = Approach(vacuum_, vacTarget, 0.3) + (running ? 2 * Noise(2) : 0);
     supply_ = running ? 14.1 + 0.05 * Noise(3) : (key_ ? 12.3 : 12.5);
     // Petrol injection time from the load.
-    petrolMs_ = running ? 1.5 + 4.5 * std::clamp((vacuum_ - 250) / 750, 0.0, 1.0) : 0;
+    // Petrol injection time from the load; on gas the car's controller trims it.
+    const double basePetrolMs = running ? 1.5 + 4.5 * std::clamp((vacuum_ - 250) / 750, 0.0, 1.0) : 0;
+    petrolMs_ = car_.Step(basePetrolMs, fuel_ == 3, kStepS, tick_);
 
     // Switch-over: gas selected, warm, and (in normal running) above the switch speed
     // for the switch-over delay. Back to petrol when petrol is selected or the engine stops.
@@ -155,14 +157,7 @@ void SimEngine::Step() {
         gasMinutesMs_ = 0;
         countMinute(7);
     }
-    // Operating samples every 2 s while acquisition is enabled.
-    if (running && (mem_.block2[11] || mem_.block2[12]) && (sampleMs_ += stepMs) >= 2000) {
-        sampleMs_ = 0;
-        auto& list = fuel_ == 3 ? mem_.gasSamples : mem_.petrolSamples;
-        int& next = nextSample_[fuel_ == 3 ? 1 : 0];
-        list[static_cast<std::size_t>(next)] = {ClampU16(petrolMs_ / 0.008), ClampU16(vacuum_)};
-        next = (next + 1) % static_cast<int>(SimMemory::SampleSlots);
-    }
+    samples_.Step(running, fuel_, vacuum_, petrolMs_, stepMs);
 }
 
 void SimEngine::WriteLive() {

@@ -9,7 +9,9 @@
 
 #include <cstdint>
 
+#include "sim/SimCar.h"
 #include "sim/SimMemory.h"
+#include "sim/SimSamples.h"
 
 namespace gw {
 
@@ -52,6 +54,8 @@ public:
     double PressureMbar() const { return pressure_; }
     double VacuumMbar() const { return vacuum_; }
     double PetrolMs() const { return petrolMs_; }
+    // The car: its gas need and petrol controller (the commanded petrol time on gas).
+    SimCar& Car() { return car_; }
 
 private:
     void Step();
@@ -61,6 +65,7 @@ private:
 
     SimMemory& mem_;
     std::uint64_t seed_;
+    SimCar car_;
     SimScenario scenario_;
     bool started_ = false;
     double tUs_ = 0;
@@ -76,8 +81,7 @@ private:
     int fuel_ = 0;
     double switchHeldMs_ = 0;
     double keyOnMinutesMs_ = 0, gasMinutesMs_ = 0;
-    double sampleMs_ = 0;
-    int nextSample_[2] = {14, 14};
+    SimSamples samples_{mem_};
 };
 
 }  // namespace gw

@@ -1,5 +1,7 @@
 #include "sim/SimResponder.h"
 
+#include "sim/SimSamples.h"
+
 #include <numeric>
 
 namespace gw {
@@ -53,18 +55,7 @@ void SimResponder::Restart() {
 
 SimBytes SimResponder::Samples(const std::array<SimMemory::Sample, SimMemory::SampleSlots>& list,
                                int set) const {
-    SimBytes d;
-    int filled = 0;
-    for (int i = 0; i < 30; ++i) filled += list[static_cast<std::size_t>(set * 30 + i)].vacuumMbar > 0;
-    d.push_back(static_cast<std::uint8_t>(filled));
-    for (int i = 0; i < 30; ++i) {
-        const auto& s = list[static_cast<std::size_t>(set * 30 + i)];
-        d.push_back(static_cast<std::uint8_t>(s.timeCounts & 0xFF));
-        d.push_back(static_cast<std::uint8_t>(s.timeCounts >> 8));
-        d.push_back(static_cast<std::uint8_t>(s.vacuumMbar & 0xFF));
-        d.push_back(static_cast<std::uint8_t>(s.vacuumMbar >> 8));
-    }
-    return d;
+    return SimSamples::Answer(list, set);
 }
 
 SimBytes SimResponder::TableRead(const std::array<std::int16_t, SimMemory::TableSize>& t,

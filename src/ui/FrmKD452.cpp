@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -142,6 +143,20 @@ QWidget* FrmKD452::PlaceholderPage(const char* name) {
 }
 
 QWidget* FrmKD452::PageWidget(int tab) const { return sstMain_->widget(tab); }
+
+void FrmKD452::SetPage(int tab, QWidget* page) {
+    QWidget* old = sstMain_->widget(tab);
+    if (!old || !page) return;
+    const QString text = sstMain_->tabText(tab);
+    const bool current = sstMain_->currentIndex() == tab;
+    const QSignalBlocker block(sstMain_);
+    sstMain_->removeTab(tab);
+    sstMain_->insertTab(tab, page, text);
+    if (current) sstMain_->setCurrentIndex(tab);
+    for (QWidget*& p : placeholders_)
+        if (p == old) p = nullptr;
+    old->deleteLater();
+}
 
 void FrmKD452::BuildStatusBar() {
     const char* names[3] = {"TxtStatusBar0", "TxtStatusBar1", "TxtStatusBar2"};

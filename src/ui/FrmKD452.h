@@ -51,6 +51,8 @@ public:
     ConfigPage* Config() const { return config_; }
     ParametriFrame* FrmParametri() const { return parametri_; }
     QWidget* PageWidget(int tab) const;
+    // Puts a page in place of a tab's placeholder (the window takes it over).
+    void SetPage(int tab, QWidget* page);
 
     // ---- language ----
     void RiempiMnuLingue();

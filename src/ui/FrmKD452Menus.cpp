@@ -170,7 +170,7 @@ void FrmKD452::ApplicaLingua(int language) {
     auto text = [&own](int entry) { return ToQ(own.at(static_cast<size_t>(entry - 1))); };
     general_->ApplyOwnTexts(own);
     for (QWidget* page : placeholders_)
-        if (auto* l = page->findChild<QLabel*>()) l->setText(text(kMainPageNotAvailable));
+        if (auto* l = page ? page->findChild<QLabel*>() : nullptr) l->setText(text(kMainPageNotAvailable));
     // The logos' stand-in texts, when their pictures are missing.
     if (general_->ImgLogo->pixmap().isNull()) general_->ImgLogo->setText(text(kMainLogoText));
     if (parametri_->ImgLogoS->pixmap().isNull()) parametri_->ImgLogoS->setText(text(kMainLogoSmallText));

@@ -1,10 +1,13 @@
 #include "ui/Screenshots.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QScreen>
+#include <QPushButton>
 #include <QTimer>
+#include <cmath>
 #include <cstdio>
 #include <sstream>
 
@@ -17,11 +20,14 @@
 #include "ui/FrmUpdate.h"
 #include "ui/QtHost.h"
 #include "ui/QtText.h"
+#include "ui/ModelPage.h"
 #include "ui/SideWindows.h"
 #include "ui/WorkbenchUi.h"
 #include "util/CommandLine.h"
 #include "util/FileIo.h"
 #include "util/Numbers.h"
+#include "model/CorrectionTables.h"
+#include "model/ModelEditing.h"
 
 namespace gw {
 
@@ -88,6 +94,29 @@ QWidget* OpenSide(const std::string& side, FrmKD452& window, Workbench& wb) {
     return nullptr;
 }
 
+// The simulated ECU's correction table from a tuned model: points moved and enriched, a
+// steeper line with an offset.
+void TuneModel(SimEcu& ecu) {
+    ModelRecord m;
+    m.Alfa = 1.12f;
+    m.Offset = 0.416f;
+    const float shift[kModelPoints] = {0, 0.512f, -0.384f, 0.256f, 0, 0, 0};
+    const float enrich[kModelPoints] = {0, 0.624f, 0.312f, -0.208f, 0.52f, 0.936f, 0};
+    for (int i = 0; i < kModelPoints; ++i) {
+        ModelPoint& p = m.points[static_cast<std::size_t>(i)];
+        p.Shift = shift[i];
+        p.Enrich = enrich[i];
+    }
+    RecomputeModel(m);
+    TimeTable t{};
+    ModelToTable(t, m);
+    for (int k = 0; k < kTimeTableSize; ++k) {
+        const double v = t[static_cast<std::size_t>(k)];
+        const double raw = k < kCorTableTimeEntries ? v / 0.008 : k < kCorTablePlaceEntry ? v * 1000 : v;
+        ecu.Memory().corTable[static_cast<std::size_t>(k)] = static_cast<std::int16_t>(std::lround(raw));
+    }
+}
+
 // Closes any modal window, then the main window through its ordinary unload.
 void CloseAll(Workbench& wb) {
     if (auto* w = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
@@ -119,7 +148,8 @@ std::optional<ScreenshotScript> ParseScreenshotScript(const std::string& text, s
         const std::string word = line.substr(0, blank);
         const std::string value = blank == std::string::npos ? "" : Trim(line.substr(blank + 1));
         const bool flag = word == "about" || word == "upgrade-next" || word == "sim-old-firmware" ||
-                          word == "sim-key-off" || word == "sim-errors" || word == "min-size";
+                          word == "sim-key-off" || word == "sim-errors" || word == "min-size" ||
+                          word == "sim-tuned-model" || word == "sim-drive-on-gas" || word == "calibrate";
         if (flag != value.empty()) return fail(flag ? word + " takes no value" : word + " needs a value");
         if (word == "save") {
             s.save = value;
@@ -147,6 +177,19 @@ std::optional<ScreenshotScript> ParseScreenshotScript(const std::string& text, s
             s.simErrors = true;
         } else if (word == "min-size") {
             s.minSize = true;
+        } else if (word == "calibrate") {
+            s.calibrate = true;
+        } else if (word == "model-point") {
+            const auto v = ReadNumber(value, 0, 6);
+            if (!v || *v != std::floor(*v)) return fail("model-point takes a point number 0 to 6, not \"" + value + "\"");
+            s.modelPoint = static_cast<int>(*v);
+        } else if (word == "sim-tuned-model") {
+            s.simTunedModel = true;
+        } else if (word == "sim-drive-on-gas") {
+            s.simDriveOnGas = true;
+        } else if (word == "click") {
+            if (value.empty()) return fail("click takes a button's object name");
+            s.clicks.push_back(value);
         } else {
             return fail("unknown setting \"" + word + "\"");
         }
@@ -164,11 +207,19 @@ std::optional<ScreenshotScript> ReadScreenshotScript(const std::string& path, st
     return ParseScreenshotScript(*text, error);
 }
 
-std::shared_ptr<SimEcu> SimulatedEcuFor(const ScreenshotScript& script) {
+std::shared_ptr<SimEcu> SimulatedEcuFor(const ScreenshotScript& script, const SimCarOptions& car) {
     SimEcuOptions options;
+    options.car = car;
     if (script.simOldFirmware) options.identity = SimIdentity::OldFirmware();
     if (script.simKeyOff) options.scenario = SimScenario::KeyOff;
+    if (script.simDriveOnGas) options.scenario = SimScenario::Drive;
     auto ecu = std::make_shared<SimEcu>(options);
+    if (script.simTunedModel) TuneModel(*ecu);
+    if (script.simDriveOnGas) {
+        ecu->Memory().block2[0] = 3;                      // gas selected
+        SimMemory::PutU16(ecu->Memory().block3, 2, 15);  // a switch-over temperature already reached
+        SimMemory::PutU16(ecu->Memory().block3, 4, 65535);  // and no switch-over speed
+    }
     if (script.simErrors) {
         ecu->Errors().Add(1, 1, 0);
         ecu->Errors().AddIntermittent(10, 2, 0, 2e6, 1e9, 1);
@@ -185,6 +236,26 @@ void StartScreenshot(const ScreenshotScript& script, Workbench& wb, QtHost& host
     if (script.about)
         QTimer::singleShot(static_cast<int>(script.after * 500), &window, [&window] {
             if (auto* a = window.findChild<QAction*>("MnuInfoAbout")) a->trigger();
+        });
+    if (script.calibrate) {
+        // "Yes" on the Calibration page as soon as the ECU's data are in.
+        auto* poll = new QTimer(&window);
+        QObject::connect(poll, &QTimer::timeout, &window, [poll, &window, &wb] {
+            auto* yes = window.findChild<QPushButton*>("CmdCalStart");
+            if (!yes || !wb.RequestsEnabled || !yes->isEnabled()) return;
+            poll->stop();
+            yes->click();
+        });
+        poll->start(500);
+    }
+    if (script.modelPoint >= 0)
+        QTimer::singleShot(static_cast<int>(script.after * 500), &window, [point = script.modelPoint, &window] {
+            if (ModelPage* page = ModelPageOf(window)) page->Logic().SelectPoint(point);
+        });
+    if (!script.clicks.empty())
+        QTimer::singleShot(static_cast<int>(script.after * 500), &window, [clicks = script.clicks, &window] {
+            for (const std::string& name : clicks)
+                if (auto* b = window.findChild<QAbstractButton*>(ToQ(name))) b->click();
         });
     auto sideShown = std::make_shared<QWidget*>(nullptr);
     if (!script.side.empty())

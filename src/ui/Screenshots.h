@@ -15,11 +15,17 @@
 //   sim-key-off         the simulated ECU's ignition is off
 //   sim-errors          the simulated ECU holds two errors
 //   min-size            the main window at its minimum size
+//   calibrate           press the Calibration page's "Yes" once the ECU's data are in
+//   sim-tuned-model     the simulated ECU holds the correction table of a tuned model
+//   sim-drive-on-gas    the simulated car is driven (changing loads) and runs on gas
+//   model-point N       the model page's point N (0-6) selected
+//   click NAME          press the button of that object name halfway to the picture
 #pragma once
 
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "sim/SimEcu.h"
 
@@ -41,6 +47,11 @@ struct ScreenshotScript {
     bool simKeyOff = false;
     bool simErrors = false;
     bool minSize = false;
+    bool calibrate = false;
+    bool simTunedModel = false;
+    bool simDriveOnGas = false;
+    int modelPoint = -1;
+    std::vector<std::string> clicks;
 };
 
 // The script's settings; nullopt and the reason (with the line's number) when a line is
@@ -49,7 +60,7 @@ std::optional<ScreenshotScript> ParseScreenshotScript(const std::string& text, s
 std::optional<ScreenshotScript> ReadScreenshotScript(const std::string& path, std::string* error);
 
 // The simulated ECU the script asks for.
-std::shared_ptr<SimEcu> SimulatedEcuFor(const ScreenshotScript& script);
+std::shared_ptr<SimEcu> SimulatedEcuFor(const ScreenshotScript& script, const SimCarOptions& car = {});
 
 // Sets the page and arms the timers that open what the script asks for, take the picture
 // and close the window. Called while the window loads, before it is shown.

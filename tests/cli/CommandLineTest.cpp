@@ -64,7 +64,11 @@ TEST(CliCommandLine, RefusesEveryBadValueAndWord) {
         {{"send", "0G"}, "0G"},
         {{"read-config"}, "read-config needs its FILE"},
         {{"ping", "extra"}, "unexpected argument: extra"},
-        {{"ping", "--yes"}, "--yes is an option of flash, not of ping"},
+        {{"ping", "--yes"}, "--yes is an option of flash or calibrate, not of ping"},
+        {{"--simulate", "calibrate", "--sim-gas-offset", "x"}, "x"},
+        {{"--simulate", "calibrate", "--sim-gas-alfa", "0"}, "0.1 to 3"},
+        {{"calibrate", "--virtual-time"}, "needs --simulate"},
+        {{"--simulate", "ping", "--virtual-time"}, "--virtual-time is an option of calibrate"},
         {{"--seconds", "5", "ping"}, "--seconds is an option of monitor"},
         {{"info", "--timeout", "5"}, "not of info"},
         {{"--simulate", "--usb"}, "one port"},
@@ -123,6 +127,17 @@ TEST(CliCommandLine, GivesTheValuesAskedForInAnyOrder) {
         EXPECT_EQ(p.options.sim.scenario, SimScenario::KeyOff);
     }
 
+    const cli::CliParse cal = cli::ParseCliArguments(
+        {"calibrate", "--simulate", "--virtual-time", "--sim-gas-offset", "-0.5", "--sim-gas-alfa=1.1", "--no-sim-driver",
+         "--yes"});
+    ASSERT_EQ(cal.error, "");
+    EXPECT_EQ(cal.options.command, "calibrate");
+    EXPECT_TRUE(cal.options.virtualTime);
+    EXPECT_TRUE(cal.options.assumeYes);
+    EXPECT_EQ(cal.options.simDriver, 0);
+    EXPECT_EQ(cal.options.sim.car.gasOffsetMs, -0.5);
+    EXPECT_EQ(cal.options.sim.car.gasAlfa, 1.1);
+
     for (const Args& args : {Args{"--help"}, Args{"ping", "-h"}, Args{"--com", "12", "--help"}})
         EXPECT_TRUE(cli::ParseCliArguments(args).help) << Show(args);
 }
@@ -130,10 +145,11 @@ TEST(CliCommandLine, GivesTheValuesAskedForInAnyOrder) {
 TEST(CliCommandLine, TheUsageListsEveryOptionOnOneLine) {
     const std::string usage = cli::CliUsage();
     for (const char* name : {"app-folder", "simulate", "com", "usb", "sim-old-firmware", "sim-project", "sim-scenario",
-                             "seconds", "timeout", "stay", "yes", "skip-failed-zones", "help"})
+                             "seconds", "timeout", "stay", "yes", "skip-failed-zones", "help", "sim-gas-offset",
+                             "sim-gas-alfa", "sim-driver", "no-sim-driver", "virtual-time"})
         EXPECT_EQ(HelpLines(usage, name), 1) << name << "\n" << usage;
     for (const char* command : {"monitor", "ping", "send", "identity", "read-config", "write-config", "flash", "info",
-                                "ports"})
+                                "ports", "calibrate"})
         EXPECT_NE(usage.find("\n  " + std::string(command) + " "), std::string::npos) << command;
 }
 

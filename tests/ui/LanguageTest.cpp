@@ -21,6 +21,8 @@
 #include "ui/FrmInjSet.h"
 #include "ui/FrmLevelSetting.h"
 #include "ui/FrmSetExpert.h"
+#include "ui/ModelPage.h"
+#include "ui/MapPageUi.h"
 #include "ui/SideWindows.h"
 #include "ui/QtText.h"
 #include "UiRig.h"
@@ -116,6 +118,8 @@ QMap<QString, QString> Texts(QWidget* window) {
 QMap<QString, QString> AllTexts(const std::string& diz, const char* language) {
     Rig rig(diz, language, Core());
     AttachSideWindows(*rig.win, *rig.ui, *rig.wb);
+    AttachModelPage(*rig.win, *rig.ui, *rig.wb);
+    AttachMapPage(*rig.win, *rig.ui, *rig.wb, rig.host);
     SideWindows* side = SideWindowsOf(*rig.win);
     if (!Connected(rig)) return {};
     side->OpenInjSet();

@@ -132,7 +132,7 @@ private slots:
         Rig rig;
         rig.win->findChild<QAction*>("MnuFileEsc")->trigger();
         QTRY_VERIFY(rig.win->Unloaded());
-        QVERIFY(!rig.win->isVisible());
+        QTRY_VERIFY(!rig.win->isVisible());  // the close is queued after the unload
     }
 
     void ctrlShiftAltXTogglesServiceMode() {
@@ -303,6 +303,9 @@ private slots:
 int RunWorkbenchUiTest(int argc, char** argv);
 int RunSideWindowsTest(int argc, char** argv);
 int RunLanguageTest(int argc, char** argv);
+int RunCalibrationPageTest(int argc, char** argv);
+int RunModelPageTest(int argc, char** argv);
+int RunMapPageWidgetTest(int argc, char** argv);
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -313,7 +316,10 @@ int main(int argc, char** argv) {
     const int b = RunWorkbenchUiTest(argc, argv);
     const int c = RunSideWindowsTest(argc, argv);
     const int d = RunLanguageTest(argc, argv);
-    return a != 0 ? a : b != 0 ? b : c != 0 ? c : d;
+    const int e = RunModelPageTest(argc, argv);
+    const int f = RunMapPageWidgetTest(argc, argv);
+    const int g = RunCalibrationPageTest(argc, argv);
+    return a != 0 ? a : b != 0 ? b : c != 0 ? c : d != 0 ? d : e != 0 ? e : f != 0 ? f : g;
 }
 
 #include "UiTest.moc"
