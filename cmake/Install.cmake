@@ -34,7 +34,7 @@ else()
     install(FILES ${gw_pkg}/gas-workbench-${size}.png
             DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME gas-workbench.png)
   endforeach()
-  # udev reads rules from /usr/lib/udev/rules.d whatever the prefix of the programs.
+  # <prefix>/lib/udev/rules.d: udev reads /usr/lib and /usr/local/lib alike.
   install(FILES ${gw_pkg}/70-gas-workbench-ftdi.rules DESTINATION lib/udev/rules.d)
 endif()
 
