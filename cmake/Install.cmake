@@ -21,9 +21,9 @@ if(WIN32)
 else()
   set(gw_share share/gas-workbench)
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION ${gw_share})
-  file(WRITE ${CMAKE_BINARY_DIR}/INSTALLED
+  file(WRITE ${CMAKE_BINARY_DIR}/packaging/INSTALLED
        "The programs run from each user's own copy of these files ($XDG_DATA_HOME/gas-workbench).\n")
-  install(FILES ${CMAKE_BINARY_DIR}/INSTALLED DESTINATION ${gw_share})
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/INSTALLED DESTINATION ${gw_share})
 
   set(gw_pkg ${CMAKE_SOURCE_DIR}/packaging)
   if(TARGET gas-workbench)

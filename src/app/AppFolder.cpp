@@ -1,5 +1,6 @@
 #include "app/AppFolder.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -35,10 +36,12 @@ bool IsAbsolute(const std::string& path) {
     return std::filesystem::path(path).is_absolute() || (!path.empty() && (path[0] == '/' || path[0] == '\\'));
 }
 
-// Copies every regular file below from that to lacks (skipping the marker and the programs'
-// folder at the top); returns false and says why at the first failure.
+// Copies every regular file below from that to lacks (only the folders named in onlyTop
+// at the top when it is not empty; never the marker); returns false and says why at the
+// first failure.
 bool CopyMissingFiles(const std::filesystem::path& from, const std::filesystem::path& to,
-                      std::vector<std::string>& copied, std::string& problem) {
+                      const std::vector<std::string>& onlyTop, std::vector<std::string>& copied,
+                      std::string& problem) {
     namespace fs = std::filesystem;
     std::error_code ec;
     fs::recursive_directory_iterator it(from, fs::directory_options::skip_permission_denied, ec);
@@ -53,7 +56,8 @@ bool CopyMissingFiles(const std::filesystem::path& from, const std::filesystem::
         }
         const fs::path rel = it->path().lexically_relative(from);
         const std::string top = rel.begin()->string();
-        if (it.depth() == 0 && (top == kInstalledMarker || top == "bin")) {
+        const bool wanted = onlyTop.empty() || std::find(onlyTop.begin(), onlyTop.end(), top) != onlyTop.end();
+        if (it.depth() == 0 && (top == kInstalledMarker || !wanted)) {
             if (it->is_directory(ec)) it.disable_recursion_pending();
             continue;
         }
@@ -104,10 +108,13 @@ std::string UserAppFolder(const UserDataPlaces& places) {
 AppFolderSetup PrepareAppFolder(const std::string& ruleFolder, const UserDataPlaces& places) {
     AppFolderSetup setup;
     setup.appFolder = ruleFolder;
+    // Marked: everything in the shared files folder is shipped. Read-only but not marked:
+    // the program's own folders beside its bin/ are.
     const std::string shared = ruleFolder + "/" + kSharedFilesFolder;
-    const std::string shipped = IsFolder(shared) ? shared : ruleFolder;
-    setup.installed = FileExists(shipped + "/" + kInstalledMarker) ||
-                      !IsWritableFolder(ruleFolder.empty() ? "/" : ruleFolder);
+    const bool marked = FileExists(shared + "/" + kInstalledMarker);
+    const std::string shipped = marked ? shared : ruleFolder;
+    const std::vector<std::string> onlyTop = marked ? std::vector<std::string>{} : std::vector<std::string>{"BIN", "LNG"};
+    setup.installed = marked || !IsWritableFolder(ruleFolder.empty() ? "/" : ruleFolder);
     if (!setup.installed) return setup;
     const std::string user = UserAppFolder(places);
     if (user.empty()) {
@@ -123,7 +130,7 @@ AppFolderSetup PrepareAppFolder(const std::string& ruleFolder, const UserDataPla
         return setup;
     }
     setup.appFolder = user;
-    CopyMissingFiles(shipped, user, setup.copied, setup.problem);
+    CopyMissingFiles(shipped, user, onlyTop, setup.copied, setup.problem);
     return setup;
 }
 

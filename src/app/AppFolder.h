@@ -26,8 +26,9 @@ std::string UserAppFolder(const UserDataPlaces& places);   // "" when there is n
 
 // The folder the program runs with, given the folder found by the rule. A portable folder
 // (writable, no marker) is used as it is. An installed one - the marker is in its shared
-// files folder, or the folder is not writable - gives the per-user folder: created when
-// missing, and every shipped file the user does not have yet is copied in (atomically);
+// files folder (all of which is then shipped), or the folder is not writable (its BIN and
+// LNG are shipped) - gives the per-user folder: created when missing, and every shipped
+// file the user does not have yet is copied in (atomically);
 // a file already there is never overwritten. problem says what went wrong (the per-user
 // folder is still used when it exists, so the user's own files stay in one place).
 struct AppFolderSetup {

@@ -78,6 +78,7 @@ TEST_F(InstalledTree, TheCommandLineFolderWinsAndNothingIsCopied) {
 TEST_F(InstalledTree, APortableFolderIsUsedAsItIs) {
     fs::remove_all(root.File("usr/share"));
     root.Write("usr/BIN/Flash.ini", "flash\n");
+    root.Write("usr/INSTALLED", "");   // only the shared files folder's marker counts
     const AppFolderChoice choice = Start();
     EXPECT_EQ(choice.appFolder, prefix);
     EXPECT_FALSE(root.Exists("home/data"));
@@ -87,6 +88,7 @@ TEST_F(InstalledTree, AReadOnlyFolderWithoutMarkerIsTreatedAsInstalled) {
     fs::remove_all(root.File("usr/share"));
     root.Write("usr/BIN/Flash.ini", "flash\n");
     root.Write("usr/LNG/M3.diz", "d\n");
+    root.Write("usr/CMakeCache.txt", "not the program's\n");
     fs::permissions(prefix, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
     const bool writable = IsWritableFolder(prefix);
@@ -98,7 +100,8 @@ TEST_F(InstalledTree, AReadOnlyFolderWithoutMarkerIsTreatedAsInstalled) {
     fs::permissions(prefix, fs::perms::owner_write, fs::perm_options::add);
     EXPECT_EQ(setup.appFolder, user);
     EXPECT_EQ(root.Read("home/data/gas-workbench/LNG/M3.diz"), "d\n");
-    EXPECT_FALSE(root.Exists("home/data/gas-workbench/bin"));   // the programs stay where they are
+    EXPECT_FALSE(root.Exists("home/data/gas-workbench/bin"));   // only the program's own folders
+    EXPECT_FALSE(root.Exists("home/data/gas-workbench/CMakeCache.txt"));
 }
 
 TEST_F(InstalledTree, NoUsablePerUserFolderFallsBackToTheShippedFilesAndSaysSo) {
