@@ -91,3 +91,20 @@ write("config_scale", "zero_divisors", "[K_Time_Inj_ms]\r\n0\r\n[K_Time_Pwm_ms]\
 write("config_scale", "types", "[GasLevel_03]\r\nSensor\r\n3\r\nV\r\n10\r\n20\r\n30\r\n40\r\n1023\r\n0\r\n5,0\r\n1\r\n"
       "[InjType_07]\r\nInj\r\n2,5\r\n1\r\n2\r\n20\r\n1,5\r\nR;P1+0,2\r\n[Lambda_01]\r\nNarrow\r\n1\r\n0,001\r\n0|1|2|3|4|5|6|7|8|9|10\r\n"
       "[GasLevel_100]\r\nx\r\n[InjType_]\r\n")
+
+# The viewer's log reader: a raw log (the answer in growing pieces), a bad checksum, the
+# constants past the head, and the start of a recorded drive's view file.
+data85 = bytes((i * 13) & 0xFF for i in range(85))
+b1hex = answer(12, 0, data85).hex().upper()
+raw = ('"1000 O  Software ver. 01.01.03 Gas ECU Workbench 10/12/2026"\r\n"[K_gm]"\r\n 7500000 \r\n'
+       '"[K_Lambda]"\r\n 0,002 \r\n"CMD_READ_MEM1"\r\n"2000 T 4102030C4C"\r\n"2002 C 3"\r\n'
+       '"2100 R ' + b1hex[:60] + '"\r\n"2110 R ' + b1hex[:130] + '"\r\n"2120 R ' + b1hex + '"\r\n"2121 C 1"\r\n'
+       '"2300 R ' + b1hex[:-2] + '00"\r\n"2400 R ' + b1hex + '0"\r\n"x R ' + b1hex + '"\r\n')
+write("view_log", "raw_progressive", raw)
+write("view_log", "constants_past_head", '"' + "x" * 1000 + '"\r\n"[K_gm]"\r\n 1 \r\n"3000 R ' + b1hex + '"')
+write("view_log", "clean_marker", "a | b | c\r\n\"10 T 4102030C4C\"\r\n\r\n\r\n\"10 T x\"\r\n")
+write("osci_config", "defaults", "".join(
+    "[%s]\r\n%d\r\n 1 \r\n 0 \r\n 0,5 \r\n" % (c, 255 << (8 * (i % 3)))
+    for i, c in enumerate(["T Inj Gas", "T Inj Benz", "Vacuum", "Press", "Lambda", "Rpm", "Temp Inj", "Temp Gas"])))
+write("osci_config", "unknown_block", "[SecDiv]\r\n7,5\r\n[ChannelSel]\r\n3\r\n[Speed]\r\n255\r\n 9 \r\n[Rpm]\r\n65535\r\n"
+      " 3 \r\n 1,5 \r\n 0,002 \r\n[LastPath]\r\n/x\r\n[Lambda]\r\n255\r\nabc\r\n")

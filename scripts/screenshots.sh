@@ -2,8 +2,9 @@
 # Takes pictures of the workbench window on the built-in simulated ECU, under a virtual X
 # display, into docs/screenshots/: every page, the information window, and the firmware
 # upgrade window (a simulated ECU with an older firmware) before and while it writes, a whole
-# automatic calibration of the built-in car (about three minutes), and
-# the side windows: injector settings, gas level sensor, expert settings (both levels), ECU errors.
+# automatic calibration of the built-in car (about three minutes),
+# the side windows: injector settings, gas level sensor, expert settings (both levels), ECU errors,
+# and the signal viewer showing a recorded drive (VIEW_SECONDS long, 90 by default).
 # Builds the program first when needed.
 #   bash scripts/screenshots.sh [BUILD_DIR]
 set -euo pipefail
@@ -13,6 +14,7 @@ if [ ! -x "$build/app/bin/gas-workbench" ]; then
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$build" -j"$(nproc)" --target gas-workbench
 fi
+[ -x "$build/app/bin/gas-workbench-cli" ] || cmake --build "$build" -j"$(nproc)" --target gas-workbench-cli
 mkdir -p docs/screenshots
 # A scratch copy of the application folder: the pictures must not change the user's settings or logs.
 app="$(mktemp -d)"
@@ -43,4 +45,10 @@ shot side-level "side level" "after 8"
 shot side-expert "side expert" "after 6"
 shot side-expert-full "side expert-full" "after 6"
 shot side-errors "side errors" sim-errors "after 16"
+# The signal viewer on a drive of the simulated car, recorded first with the command-line tool.
+rec="$(mktemp -d)"
+cp -r "$build/app/." "$rec/"
+"$rec/bin/gas-workbench-cli" --simulate --sim-scenario drive record --seconds "${VIEW_SECONDS:-90}" "$rec/drive.vfl"
+shot viewer "viewer $rec/drive.vfl" "after 8"
+rm -rf "$rec"
 ls -l docs/screenshots

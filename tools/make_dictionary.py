@@ -415,6 +415,19 @@ BLOCKS = [
         ("NotSaved", "first line of the box of a map file that was not saved",
          "The map file was not saved:", "Il file mappa non è stato salvato:"),
     ]),
+    ("[FrmView]", "View", "signal viewer window's own texts (its fixed texts \"View\", \"NO CHECK!\" ... are not translated)", [
+        ("OptRun0", "option OptRun(0): live recording", "Run", "Registra"),
+        ("OptRun1", "option OptRun(1): file display", "File", "File"),
+        ("CmdOpen", "button opening a view file", "Open", "Apri"),
+        ("CmdSaveLogOsc", "button saving the current log as a view file", "Save", "Salva"),
+        ("CmdExport", "button exporting the samples as *.vflf", "Export", "Esporta"),
+        ("CmdExportCsv", "button exporting the samples as CSV", "CSV", "CSV"),
+        ("ChkWholeFile", "check box: read the whole file instead of 3 000 000-character windows", "Whole file", "File intero"),
+        ("CmdCancelLoad", "button cancelling a file being read", "Cancel", "Annulla"),
+        ("CmbChnInj", "injector list entries (followed by a blank and 1-8)", "Injector", "Iniettore"),
+        ("FrmSetting", "frame of the channels", "Setting", "Impostazioni"),
+        ("Samples", "after the number of samples shown", "samples", "campioni"),
+    ]),
 ]
 
 LANGUAGES = ("#English", "#Italiano")

@@ -288,4 +288,19 @@ constexpr int kMapUnreadable = 5;  // map file that cannot be read (%1: its path
 constexpr int kMapNotSaved = 6;  // first line of the box of a map file that was not saved
 constexpr int kMapEntryCount = 6;
 
+// Signal viewer window's own texts (its fixed texts "View", "NO CHECK!" ... are not translated): the marker entry, then its entries at marker + offset.
+constexpr const char* kMarkerView = "[FrmView]";
+constexpr int kViewOptRun0 = 1;  // option OptRun(0): live recording
+constexpr int kViewOptRun1 = 2;  // option OptRun(1): file display
+constexpr int kViewCmdOpen = 3;  // button opening a view file
+constexpr int kViewCmdSaveLogOsc = 4;  // button saving the current log as a view file
+constexpr int kViewCmdExport = 5;  // button exporting the samples as *.vflf
+constexpr int kViewCmdExportCsv = 6;  // button exporting the samples as CSV
+constexpr int kViewChkWholeFile = 7;  // check box: read the whole file instead of 3 000 000-character windows
+constexpr int kViewCmdCancelLoad = 8;  // button cancelling a file being read
+constexpr int kViewCmbChnInj = 9;  // injector list entries (followed by a blank and 1-8)
+constexpr int kViewFrmSetting = 10;  // frame of the channels
+constexpr int kViewSamples = 11;  // after the number of samples shown
+constexpr int kViewEntryCount = 11;
+
 }  // namespace gw

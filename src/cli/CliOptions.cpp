@@ -16,7 +16,7 @@ struct CliOption {
 };
 
 const std::vector<std::string> kTalking = {"ping", "send", "identity", "read-config", "write-config", "flash",
-                                           "model-show", "map-read", "calibrate"};
+                                           "model-show", "map-read", "calibrate", "record"};
 
 const std::vector<CliOption>& Options() {
     static const std::vector<CliOption> options = {
@@ -33,12 +33,13 @@ const std::vector<CliOption>& Options() {
         {{"no-sim-driver", "", "no scripted driver: the simulated engine idles by itself"}, {}},
         {{"virtual-time", "", "calibrate: with --simulate, run on the virtual clock (a whole run in seconds)"},
          {"calibrate"}},
-        {{"seconds", "S", "monitor: stop after S seconds (default: at Ctrl+C)"}, {"monitor"}},
+        {{"seconds", "S", "monitor, record: stop after S seconds (default: at Ctrl+C)"}, {"monitor", "record"}},
         {{"timeout", "S", "commands that talk to the ECU: give up after S seconds (default 30)"}, kTalking},
         {{"stay", "S", "ping: keep the link S seconds more and report whether it held"}, {"ping"}},
         {{"yes", "", "flash: answer Yes to the engine-stopped and continue questions; calibrate: accept the result"},
          {"flash", "calibrate"}},
         {{"skip-failed-zones", "", "flash: leave out a zone that fails three times (the run still fails)"}, {"flash"}},
+        {{"format", "F", "log-export: vflf (default) or csv"}, {"log-export"}},
         {{"help", "", "this text"}, {}},
     };
     return options;
@@ -46,12 +47,15 @@ const std::vector<CliOption>& Options() {
 
 struct Command {
     const char* name;
-    const char* operand;  // nullptr: none
+    const char* operand;   // nullptr: none
+    const char* operand2;  // nullptr: none
 };
 constexpr Command kCommands[] = {
-    {"monitor", nullptr}, {"ping", nullptr},         {"send", "HEX"},    {"identity", nullptr}, {"read-config", "FILE"},
-    {"write-config", "FILE"}, {"flash", nullptr}, {"map-read", "FILE"}, {"info", nullptr}, {"ports", nullptr},
-    {"model-show", nullptr}, {"calibrate", nullptr},
+    {"monitor", nullptr, nullptr}, {"ping", nullptr, nullptr},         {"send", "HEX", nullptr},
+    {"identity", nullptr, nullptr}, {"read-config", "FILE", nullptr}, {"write-config", "FILE", nullptr},
+    {"flash", nullptr, nullptr}, {"map-read", "FILE", nullptr}, {"info", nullptr, nullptr}, {"ports", nullptr, nullptr},
+    {"log-export", "LOG", "OUT"}, {"record", "OUT", nullptr}, {"model-show", nullptr, nullptr},
+    {"calibrate", nullptr, nullptr},
 };
 
 const Command* FindCommand(const std::string& name) {
@@ -104,6 +108,9 @@ std::string Apply(const GivenOption& o, CliOptions& out, bool& oldFirmware, std:
         const auto s = ReadNumber(v, 0, 1e6);
         if (!s) return "--" + o.name + " takes a number of seconds from 0 to 1000000, not \"" + v + "\"";
         (o.name == "seconds" ? out.seconds : o.name == "timeout" ? out.timeoutS : out.stayS) = *s;
+    } else if (o.name == "format") {
+        if (v != "vflf" && v != "csv") return "--format takes vflf or csv, not \"" + v + "\"";
+        out.format = v;
     } else if (o.name == "yes") {
         out.assumeYes = true;
     } else if (o.name == "skip-failed-zones") {
@@ -145,6 +152,11 @@ CliParse ParseCliArguments(const std::vector<std::string>& args) {
             out.operand = operands.front();
             operands.erase(operands.begin());
         }
+        if (c->operand2) {
+            if (operands.empty()) return fail(out.command + " needs its " + c->operand2);
+            out.operand2 = operands.front();
+            operands.erase(operands.begin());
+        }
     }
     if (!operands.empty()) return fail("unexpected argument: " + operands.front());
     if (out.command == "send" && HexToBytes(out.operand).empty())
@@ -180,6 +192,8 @@ std::string CliUsage() {
            "  write-config FILE.var                 load a configuration file and write it to the ECU\n"
            "  flash [--yes] [--skip-failed-zones]   upgrade the firmware from BIN/Norvik512.frh\n"
            "  calibrate [--yes] [--virtual-time]    the automatic calibration, headless: steps, gas cycles, result\n"
+           "  log-export LOG OUT [--format vflf|csv] every sample of a communication log or view file into OUT\n"
+           "  record [--seconds S] OUT.vfl          record the live values into a view file (log restart, compaction)\n"
            "  model-show [--timeout S]              the ECU's correction table as its model and 192 entries\n"
            "  map-read FILE.map                     read the ECU's petrol and gas sample lists into a map file\n"
            "  info                                  application folder, system, dictionary and scale settings\n"

@@ -14,9 +14,11 @@ namespace gw::cli {
 struct CliOptions {
     std::string command = "monitor";
     std::string operand;  // send: the request in hexadecimal; read-config, write-config: the file
+    std::string operand2;  // log-export: the file written
+    std::string format = "vflf";  // log-export: vflf or csv
     CommandLinePort port;
     SimEcuOptions sim;
-    double seconds = 0;    // monitor: 0 runs until a signal
+    double seconds = 0;    // monitor, record: 0 runs until a signal
     double timeoutS = 30;  // commands that talk to the ECU
     double stayS = 0;      // ping
     bool assumeYes = false;

@@ -12,6 +12,7 @@
 #include "cli/CalibrateCommands.h"
 #include "cli/CliOptions.h"
 #include "cli/EcuCommands.h"
+#include "cli/ViewCommands.h"
 #include "cli/ModelCommands.h"
 #include "cli/MapCommands.h"
 #include "link/ports/ComPortMap.h"
@@ -204,6 +205,10 @@ int main(int argc, char** argv) {
     SystemPortProvider ports(appFolder, "/sys", [&host, ecu] { return std::make_unique<SimulatedEcuPort>(host, ecu); });
     Workbench wb(host, ports, appFolder);
     wb.Main();
+    if (o.command == "log-export") {
+        wb.Shutdown();
+        return cli::LogExport(wb, o.operand, o.operand2, o.format);
+    }
     wb.UseCommandLinePort(o.port);
     if (o.command == "info") {
         wb.Shutdown();
@@ -218,6 +223,7 @@ int main(int argc, char** argv) {
     if (o.command == "write-config") return cli::WriteConfig(wb, host, o.operand, o.timeoutS);
     if (o.command == "flash") return cli::Flash(wb, host, o.timeoutS);
     if (o.command == "calibrate") return cli::Calibrate(wb, host, options, o.port.simulated ? ecu.get() : nullptr);
+    if (o.command == "record") return cli::Record(wb, host, o.operand, o.seconds, o.timeoutS);
     if (o.command == "model-show") return cli::ModelShow(wb, host, o.timeoutS);
     if (o.command == "map-read") return cli::MapRead(wb, host, o.operand, o.timeoutS);
     return Monitor(wb, host, o.seconds);

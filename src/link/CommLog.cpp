@@ -76,4 +76,10 @@ void CommLog::Write(double nowMs, const std::string& tag, const std::string& tex
     if (std::fwrite(out.data(), 1, out.size(), file_) == out.size()) std::fflush(file_);
 }
 
+void CommLog::WriteLine(const std::string& line) {
+    if (!file_) return;
+    const std::string out = line + "\r\n";
+    if (std::fwrite(out.data(), 1, out.size(), file_) == out.size()) std::fflush(file_);
+}
+
 }  // namespace gw

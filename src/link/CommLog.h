@@ -26,6 +26,8 @@ public:
     // One entry: nowMs rounded, a blank, tag, text. A request frame's hex text (starting
     // "41") gets its command name on the line before.
     void Write(double nowMs, const std::string& tag, const std::string& text);
+    // One line as it is (no time, no quotes added), ended by CR LF.
+    void WriteLine(const std::string& line);
 
 private:
     std::FILE* file_ = nullptr;

@@ -18,6 +18,8 @@
 #include "ui/FrmLevelSetting.h"
 #include "ui/FrmSetExpert.h"
 #include "ui/FrmUpdate.h"
+#include "ui/FrmView.h"
+#include "ui/TraceView.h"
 #include "ui/QtHost.h"
 #include "ui/QtText.h"
 #include "ui/ModelPage.h"
@@ -165,6 +167,8 @@ std::optional<ScreenshotScript> ParseScreenshotScript(const std::string& text, s
                 value != "errors")
                 return fail("no side window \"" + value + "\"");
             s.side = value;
+        } else if (word == "viewer") {
+            s.viewer = value;
         } else if (word == "about") {
             s.about = true;
         } else if (word == "upgrade-next") {
@@ -258,6 +262,24 @@ void StartScreenshot(const ScreenshotScript& script, Workbench& wb, QtHost& host
                 if (auto* b = window.findChild<QAbstractButton*>(ToQ(name))) b->click();
         });
     auto sideShown = std::make_shared<QWidget*>(nullptr);
+    if (!script.viewer.empty())
+        QTimer::singleShot(static_cast<int>(script.after * 300), &window, [file = script.viewer, sideShown, &window] {
+            FrmView* v = ViewerOf(window);
+            if (!v) return;
+            v->Open(false);
+            v->Logic().OpenView(file);
+            *sideShown = v;
+            // Once read: the whole recording, the cursor two thirds across.
+            auto* wait = new QTimer(v);
+            QObject::connect(wait, &QTimer::timeout, v, [v, wait] {
+                const auto& set = v->Logic().Shown().set;
+                if (v->Loading() || set.samples.empty()) return;
+                wait->stop();
+                v->Traces()->SetSpan(set.FirstMs(), set.LastMs() - set.FirstMs());
+                v->Traces()->SetCursorX(v->Traces()->width() * 2 / 3);
+            });
+            wait->start(200);
+        });
     if (!script.side.empty())
         QTimer::singleShot(static_cast<int>(script.after * 600), &window,
                            [side = script.side, sideShown, &window, &wb] { *sideShown = OpenSide(side, window, wb); });

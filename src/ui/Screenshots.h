@@ -16,6 +16,7 @@
 //   sim-errors          the simulated ECU holds two errors
 //   min-size            the main window at its minimum size
 //   calibrate           press the Calibration page's "Yes" once the ECU's data are in
+//   viewer FILE         picture the signal viewer alone, showing the view file FILE whole
 //   sim-tuned-model     the simulated ECU holds the correction table of a tuned model
 //   sim-drive-on-gas    the simulated car is driven (changing loads) and runs on gas
 //   model-point N       the model page's point N (0-6) selected
@@ -48,6 +49,7 @@ struct ScreenshotScript {
     bool simErrors = false;
     bool minSize = false;
     bool calibrate = false;
+    std::string viewer;  // a view file to show in the signal viewer
     bool simTunedModel = false;
     bool simDriveOnGas = false;
     int modelPoint = -1;

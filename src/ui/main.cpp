@@ -19,6 +19,7 @@
 #include "sim/SimulatedEcuPort.h"
 #include "ui/CalibrationPage.h"
 #include "ui/FrmKD452.h"
+#include "ui/FrmView.h"
 #include "ui/QtHost.h"
 #include "ui/QtText.h"
 #include "ui/ModelPage.h"
@@ -99,6 +100,7 @@ int main(int argc, char** argv) {
         AttachSideWindows(*window, *ui, wb);
         calibration = std::make_unique<CalibrationUi>(wb, host, *window, ui->Scheduler(),
                                                       parser.isSet(simulateOption) && driver ? ecu.get() : nullptr);
+        AttachViewer(*window, wb);
         AttachModelPage(*window, *ui, wb);
         AttachMapPage(*window, *ui, wb, host);
         if (script) StartScreenshot(*script, wb, host, *window, *ui);

@@ -304,6 +304,7 @@ int RunWorkbenchUiTest(int argc, char** argv);
 int RunSideWindowsTest(int argc, char** argv);
 int RunLanguageTest(int argc, char** argv);
 int RunCalibrationPageTest(int argc, char** argv);
+int RunFrmViewTest(int argc, char** argv);
 int RunModelPageTest(int argc, char** argv);
 int RunMapPageWidgetTest(int argc, char** argv);
 
@@ -319,7 +320,8 @@ int main(int argc, char** argv) {
     const int e = RunModelPageTest(argc, argv);
     const int f = RunMapPageWidgetTest(argc, argv);
     const int g = RunCalibrationPageTest(argc, argv);
-    return a != 0 ? a : b != 0 ? b : c != 0 ? c : d != 0 ? d : e != 0 ? e : f != 0 ? f : g;
+    const int h = RunFrmViewTest(argc, argv);
+    return a != 0 ? a : b != 0 ? b : c != 0 ? c : d != 0 ? d : e != 0 ? e : f != 0 ? f : g != 0 ? g : h;
 }
 
 #include "UiTest.moc"
