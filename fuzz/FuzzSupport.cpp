@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <cstdio>
 #include <fstream>
+#include <random>
 
 namespace gwfuzz {
 
@@ -14,12 +16,15 @@ struct Scratch {
         std::error_code ec;
         std::filesystem::path base = std::filesystem::temp_directory_path(ec);
         if (ec) base = "/tmp";
-        std::string tmpl = (base / "gw-fuzz-XXXXXX").string();
-        if (!mkdtemp(tmpl.data())) {
-            std::perror("mkdtemp");
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && path.empty(); ++attempt) {
+            const std::filesystem::path candidate = base / ("gw-fuzz-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate, ec)) path = candidate.string();
+        }
+        if (path.empty()) {
+            std::fprintf(stderr, "cannot create a temporary folder\n");
             std::abort();
         }
-        path = tmpl;
         std::filesystem::create_directories(path + "/BIN");
         std::filesystem::create_directories(path + "/LNG");
     }

@@ -4,13 +4,20 @@
 #include <ctime>
 #include <iostream>
 
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define STDIN_FILENO 0
+#else
 #include <unistd.h>
+#endif
 
 #include "app/DictionaryEntries.h"
 #include "app/FirmwareUpgrade.h"
 #include "model/CorrectionTables.h"
 #include "model/EcuRequests.h"
 #include "model/VarFile.h"
+#include "util/LocalTime.h"
 
 namespace gw::cli {
 
@@ -56,8 +63,7 @@ bool WaitConnected(Workbench& wb, SteadyHost& host, double timeoutS) {
 
 std::string DateText(bool withTime) {
     std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
+    const std::tm tm = LocalTime(t);
     char buf[32];
     std::strftime(buf, sizeof buf, withTime ? "%d/%m/%Y %H:%M:%S" : "%d/%m/%Y", &tm);
     return buf;

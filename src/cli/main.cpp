@@ -16,6 +16,7 @@
 #include "cli/ModelCommands.h"
 #include "cli/MapCommands.h"
 #include "link/ports/ComPortMap.h"
+#include "link/ports/D2xxUsbPort.h"
 #include "link/ports/FtdiEnumerator.h"
 #include "link/ports/SystemPortProvider.h"
 #include "sim/SimulatedEcuPort.h"
@@ -66,6 +67,12 @@ int Info(Workbench& wb) {
 }
 
 int Ports(const std::string& appFolder) {
+#ifdef _WIN32
+    (void)appFolder;
+    for (int n = ComPortMap::kFirstCom; n <= ComPortMap::kLastCom; ++n) std::printf("COM%d\n", n);
+    std::printf("USB cables: %d\n", D2xxUsbPort::CountDevices());
+    return 0;
+#else
     const ComPortMap map = ComPortMap::Load(appFolder);
     for (int n = ComPortMap::kFirstCom; n <= ComPortMap::kLastCom; ++n)
         std::printf("COM%d  %s%s\n", n, map.DevicePath(n).c_str(), map.IsMapped(n) ? "  (BIN/ComPorts.ini)" : "");
@@ -74,6 +81,7 @@ int Ports(const std::string& appFolder) {
     std::printf("USB cables: %zu\n", devices.size());
     for (size_t i = 0; i < devices.size(); ++i) std::printf("  USB %zu  %s\n", i, devices[i].devicePath.c_str());
     return 0;
+#endif
 }
 
 int Monitor(Workbench& wb, SteadyHost& host, double seconds) {
@@ -178,7 +186,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     const cli::CliOptions& o = parsed.options;
-    const std::string appFolder = ResolveAppFolder(argc, argv).appFolder;
+    const AppFolderChoice folder = ResolveAppFolder(argc, argv);
+    if (!folder.problem.empty()) std::fprintf(stderr, "gas-workbench-cli: %s\n", folder.problem.c_str());
+    const std::string appFolder = folder.appFolder;
     if (o.command == "ports") return Ports(appFolder);
 
     cli::CliOptions options = o;

@@ -4,6 +4,8 @@
 #include <ctime>
 #include <thread>
 
+#include "util/LocalTime.h"
+
 namespace gw {
 
 SteadyHost::SteadyHost() : start_(std::chrono::steady_clock::now()) {
@@ -20,8 +22,7 @@ double SteadyHost::MicroClock() {
 
 double SteadyHost::SecondsSinceMidnight() {
     std::time_t t = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&t, &local);
+    const std::tm local = LocalTime(t);
     return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec;
 }
 

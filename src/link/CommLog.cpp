@@ -33,7 +33,9 @@ bool CommLog::Open(const std::string& path, const std::string& lastPath, double 
     std::error_code ec;
     if (fs::exists(path, ec)) {
         // The previous run's log is kept once; a failing copy must not keep the log shut.
-        fs::copy_file(path, lastPath, fs::copy_options::overwrite_existing, ec);
+        // (The old copy goes first: the Windows library does not overwrite it.)
+        fs::remove(lastPath, ec);
+        fs::copy_file(path, lastPath, ec);
         fs::remove(path, ec);
     }
     file_ = std::fopen(path.c_str(), "ab");

@@ -81,7 +81,9 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    const std::string appFolder = ResolveAppFolder(argc, argv).appFolder;
+    const AppFolderChoice folder = ResolveAppFolder(argc, argv);
+    if (!folder.problem.empty()) std::fprintf(stderr, "gas-workbench: %s\n", folder.problem.c_str());
+    const std::string appFolder = folder.appFolder;
     QtHost host;
     SimEcuOptions simOptions;
     simOptions.car = car;

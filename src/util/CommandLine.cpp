@@ -73,7 +73,9 @@ ScannedArgs ScanOptions(const std::vector<std::string>& args, const std::vector<
             out.options.push_back(GivenOption{defs[static_cast<std::size_t>(c - kFirstCode)].name, optarg ? optarg : ""});
         } else if (c == ':') {
             const std::string arg = argv[optind - 1];
-            out.error = "--" + WrittenName(arg) + " needs a value";
+            // "--flag=1": some scanners call a value given to a flag a missing value.
+            out.error = arg.find('=') != std::string::npos ? ScanError(arg, optopt, defs)
+                                                           : "--" + WrittenName(arg) + " needs a value";
             return out;
         } else {
             out.error = ScanError(optind >= 1 && optind <= argc ? argv[optind - 1] : "", optopt, defs);

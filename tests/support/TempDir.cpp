@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -11,9 +12,14 @@ namespace fs = std::filesystem;
 namespace gwtest {
 
 TempDir::TempDir() {
-    std::string templ = (fs::temp_directory_path() / "gwtest-XXXXXX").string();
-    if (!mkdtemp(templ.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = templ;
+    // A new folder with a random name (create_directory says whether it was new).
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        const fs::path candidate = fs::temp_directory_path() / ("gwtest-" + std::to_string(random()));
+        std::error_code ec;
+        if (fs::create_directory(candidate, ec)) path_ = candidate.string();
+    }
+    if (path_.empty()) throw std::runtime_error("cannot create a temporary folder");
 }
 
 TempDir::~TempDir() {

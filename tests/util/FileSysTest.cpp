@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include "support/TempDir.h"
 #include "util/FileSys.h"
@@ -28,6 +30,7 @@ TEST(FileSys, FileExistsAndIsFolderTellFilesFromFolders) {
     EXPECT_FALSE(IsFolder(""));
     EXPECT_FALSE(IsFolder(file + "/below"));
 
+#ifndef _WIN32   // no named pipes in the file system, no POSIX rights
     // A named pipe without a writer must not block the test.
     const std::string fifo = dir.File("pipe");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -37,6 +40,7 @@ TEST(FileSys, FileExistsAndIsFolderTellFilesFromFolders) {
         ASSERT_EQ(::chmod(file.c_str(), 0), 0);
         EXPECT_FALSE(FileExists(file));
     }
+#endif
 }
 
 TEST(FileSys, ParentFolderFollowsTheApplicationFolderRule) {

@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <utility>
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 #include "util/FileIo.h"
 #include "util/Numbers.h"
@@ -115,11 +117,16 @@ std::optional<FtdiDevice> FtdiEnumerator::At(int index) const {
 }
 
 bool FtdiEnumerator::SetLowLatency(const FtdiDevice& device) {
+#ifdef _WIN32
+    (void)device;
+    return false;   // no sysfs here
+#else
     // A sysfs attribute is written in place: it cannot be replaced by a renamed file.
     const int fd = ::open(device.latencyTimerPath.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0) return false;
     const bool ok = ::write(fd, "1", 1) == 1;
     return ::close(fd) == 0 && ok;
+#endif
 }
 
 }  // namespace gw

@@ -1,3 +1,4 @@
+#ifndef _WIN32
 #include "link/ports/FtdiUsbPort.h"
 
 #include <cerrno>
@@ -76,3 +77,5 @@ bool FtdiUsbPort::PurgeTransmit() {
 }
 
 }  // namespace gw
+
+#endif  // !_WIN32

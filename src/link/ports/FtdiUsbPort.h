@@ -1,7 +1,9 @@
 // The FTDI USB cable at an index of the enumeration, opened as its tty through
 // PosixSerialPort (same line settings), with the driver's latency timer lowered to 1 ms
 // when the system allows it. LastStatus() reads like the USB driver's status: 0 = OK.
+// POSIX only; on Windows the cable goes through D2xxUsbPort.
 #pragma once
+#ifndef _WIN32
 
 #include <memory>
 #include <optional>
@@ -61,3 +63,5 @@ private:
 };
 
 }  // namespace gw
+
+#endif  // !_WIN32

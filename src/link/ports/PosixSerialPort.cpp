@@ -1,3 +1,4 @@
+#ifndef _WIN32
 #include "link/ports/PosixSerialPort.h"
 
 #include <cerrno>
@@ -136,3 +137,5 @@ bool PosixSerialPort::PurgeTransmit() {
 }
 
 }  // namespace gw
+
+#endif  // !_WIN32

@@ -2,6 +2,7 @@
 // non-blocking, held exclusively while open. Serves COM n (device from ComPortMap) and,
 // through FtdiUsbPort, the tty of an FTDI USB cable. Knows nothing about frames.
 #pragma once
+#ifndef _WIN32
 
 #include <string>
 
@@ -55,3 +56,5 @@ private:
 };
 
 }  // namespace gw
+
+#endif  // !_WIN32
