@@ -89,7 +89,7 @@ bool DisplayScheduler::WritePending() const {
 }
 
 bool DisplayScheduler::FullWritePending() const {
-    return image_.Requests.CorTableWriteRequest != kCorWriteNone || FullWriteQuery();
+    return image_.Requests.CorTableWriteRequest != kCorWriteNone;
 }
 
 bool DisplayScheduler::EcuDataToRead() const { return RefreshPending && wb_.RequestsEnabled; }

@@ -88,8 +88,6 @@ public:
     Signal<> OffLineCleanup;
 
     // ---- what it asks ----
-    // The correction-table write is pending ("full write"): holds the periodic reads back.
-    Query<bool()> FullWriteQuery;
     // "Auto Tuning" (ChkAbilAcqVacum) is ticked.
     Query<bool()> AutoTuningTicked;
 
@@ -116,7 +114,7 @@ public:
     bool WritePending() const;
     // The ECU's data are still to be read after a (re)connection (the waiting window).
     bool EcuDataToRead() const;
-    // The correction-table write request of the image, or what FullWriteQuery answers.
+    // The correction-table write is pending ("full write"): holds the periodic reads back.
     bool FullWritePending() const;
 
     // Slot counters S1-S6 (index 0-5).
