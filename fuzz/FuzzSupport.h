@@ -21,8 +21,8 @@
 
 namespace gwfuzz {
 
-// A folder below the system's temporary folder, with BIN and LNG inside, made once per
-// process and removed when it ends. Path() has no trailing separator.
+// A folder in memory (/dev/shm) or else below the temporary folder, with BIN and LNG
+// inside, made once per process and removed when it ends. No trailing separator.
 const std::string& ScratchFolder();
 
 // Writes bytes to the file (replacing it); aborts when the write fails.
