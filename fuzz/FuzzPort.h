@@ -1,11 +1,16 @@
 // The smallest port the link's receive path can be fuzzed through: it records what the
 // link writes, recognises each complete request frame, and answers it with bytes the
-// target chooses, delivered through the host's event processing (at once or at line pace).
-// It can also make every third queue query fail. Nothing else: no timing of the writes.
+// target chooses. Answer bytes arrive by the host's clock (all at once or at line pace),
+// counted out whenever the link looks at the line: no events are scheduled, so the clock
+// moves only as far as the link lets it. It can also make every third queue query fail.
+// Nothing else: no timing of the writes.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -31,6 +36,47 @@ struct FuzzLine {
         rx += bytes;
         fed += bytes.size();
     }
+
+    // Bytes that reach the line after startUs, one every byteUs (0: all at startUs).
+    void Arrive(double startUs, double byteUs, std::string bytes) {
+        arrivals.push_back({startUs, byteUs, std::move(bytes), 0});
+    }
+    // Moves what has arrived by now into rx.
+    void Pump() {
+        if (!host) return;
+        const double now = host->MicroClock();
+        while (!arrivals.empty()) {
+            Arrival& a = arrivals.front();
+            std::size_t due = a.bytes.size();
+            if (a.byteUs > 0) {
+                const double n = (now - a.startUs) / a.byteUs;  // byte i at startUs + (i + 1) byteUs
+                due = n <= 0 ? 0 : std::min(a.bytes.size(), static_cast<std::size_t>(n));
+            } else if (now < a.startUs) {
+                due = 0;
+            }
+            if (due > a.done) {
+                Feed(a.bytes.substr(a.done, due - a.done));
+                a.done = due;
+            }
+            if (a.done < a.bytes.size()) break;
+            arrivals.pop_front();
+        }
+    }
+
+    // When the next byte not yet moved into rx arrives; infinity when none is coming.
+    double NextArrivalUs() const {
+        if (arrivals.empty()) return std::numeric_limits<double>::infinity();
+        const Arrival& a = arrivals.front();
+        return a.byteUs > 0 ? a.startUs + static_cast<double>(a.done + 1) * a.byteUs : a.startUs;
+    }
+
+private:
+    struct Arrival {
+        double startUs, byteUs;
+        std::string bytes;
+        std::size_t done;
+    };
+    std::deque<Arrival> arrivals;
 };
 
 class FuzzPort : public gw::Port {
@@ -51,11 +97,13 @@ public:
         count = 0;
         if (!open_) return false;
         if (line_.failQueue && ++line_.queueCalls % 3 == 0) return false;
+        line_.Pump();
         count = static_cast<long>(line_.rx.size());
         return true;
     }
     bool Read(std::size_t n, std::string& out) override {
         if (!open_) return false;
+        line_.Pump();
         const std::size_t k = std::min(n, line_.rx.size());
         out.append(line_.rx, 0, k);
         line_.rx.erase(0, k);
@@ -77,6 +125,7 @@ public:
     }
     bool PurgeReceive() override {
         if (!open_) return false;
+        line_.Pump();
         line_.rx.clear();
         return true;
     }

@@ -6,10 +6,15 @@
 // Input: byte 0 flags (bit 0 drive through the communication cycle's 1 ms ticks, else
 // through the waiting step by hand; bit 1 USB cable, else COM port; bit 2 service mode;
 // bit 3 answer bytes arrive at line pace, else all at once; bit 4 every third queue query
-// fails; bits 5-7 NumReSend 0-7), byte 1 command code, byte 2 payload length (mod 9), the
-// payload, then the answers separated by FF 00 FF: the n-th request on the line gets the
-// n-th answer (the last one again when they run out). In cycle mode the first request is
-// the keep-alive.
+// fails; bits 5-7 NumReSend 0-7), byte 1 command code, byte 2 payload length (mod 9; in
+// cycle mode 128 or more makes the ticks come at a coarse platform timer's 16 ms instead of
+// 1 ms), the payload, then the answers separated by FF 00 FF: the n-th request on the line
+// gets the n-th answer (the last one again when they run out). In cycle mode the first
+// request is the keep-alive.
+//
+// Each input builds its own link on a virtual clock and a fake line whose answer bytes
+// arrive by that clock: nothing is scheduled, and the clock moves only as the exchange's
+// own waits and steps move it.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -30,7 +35,7 @@ using namespace gw;
 using gwfuzz::FuzzLine;
 
 constexpr double kByteUs = 10.0 * 1e6 / 38400.0;
-constexpr double kAnswerDelayUs = 2000.0;
+constexpr double kAnswerDelayUs = 1000.0;
 
 // Checks every answer the dispatch hands over.
 class CheckingSink : public AnswerSink {
@@ -56,7 +61,7 @@ public:
 };
 
 struct Input {
-    bool cycle, usb, service, paced, failQueue;
+    bool cycle, usb, service, paced, failQueue, coarseTicks;
     int numReSend;
     std::string request;
     std::vector<std::string> answers;
@@ -74,6 +79,7 @@ Input ParseInput(const std::uint8_t* data, std::size_t size) {
     in.numReSend = flags >> 5;
     const std::uint8_t command = size > 1 ? data[1] : CMD_GET_ECO;
     const std::size_t payloadLen = size > 2 ? data[2] % 9 : 0;
+    in.coarseTicks = size > 2 && data[2] >= 128;
     const std::size_t payloadStart = std::min<std::size_t>(3, size);
     const std::size_t payloadEnd = std::min(size, payloadStart + payloadLen);
     in.request = RequestMsg(command, s.substr(payloadStart, payloadEnd - payloadStart));
@@ -82,6 +88,7 @@ Input ParseInput(const std::uint8_t* data, std::size_t size) {
 }
 
 void Run(const Input& in) {
+    int ticks = 0;
     VirtualHost host;
     FuzzLine line;
     line.host = &host;
@@ -90,14 +97,7 @@ void Run(const Input& in) {
     line.onRequest = [&](int n, const std::string&) {
         const std::string& answer = in.answers[std::min<std::size_t>(static_cast<std::size_t>(n), in.answers.size() - 1)];
         offered += answer.size();
-        const double start = host.MicroClock() + kAnswerDelayUs;
-        if (!in.paced) {
-            host.ScheduleAt(start, [&line, answer] { line.Feed(answer); });
-            return;
-        }
-        for (std::size_t i = 0; i < answer.size(); ++i)
-            host.ScheduleAt(start + static_cast<double>(i + 1) * kByteUs,
-                            [&line, b = answer.substr(i, 1)] { line.Feed(b); });
+        line.Arrive(host.MicroClock() + kAnswerDelayUs, in.paced ? kByteUs : 0, answer);
     };
     gwfuzz::FuzzPortProvider ports(line);
     ClsComm comm(host, ports, gwfuzz::ScratchFolder());
@@ -112,24 +112,38 @@ void Run(const Input& in) {
     comm.ServiceMode = in.service;
     comm.NumReSend = static_cast<std::int16_t>(in.numReSend);
     // Short windows keep each input fast; the logic is the same at any length.
-    comm.AttesaGlobale_usec = 20'000;
-    comm.Idle_usec = 5'000;
-    comm.AttesaByteTx_usec = 500;
+    comm.AttesaGlobale_usec = 8'000;
+    comm.Idle_usec = 3'000;
+    comm.AttesaByteTx_usec = 200;
 
     if (!in.cycle) {
         FUZZ_CHECK(comm.SetComm());
         comm.ComState = kComIdle;
         FUZZ_CHECK(comm.SendMsg(in.request));
         FUZZ_CHECK(comm.ComState == kComWaiting);
-        // The waiting step of the cycle, by hand, one host step at a time.
+        // The waiting step of the cycle, by hand. The clock moves only to where something
+        // can change: the next answer byte (at most 1 ms on, so long answers are read in
+        // pieces), the end of the idle time, the end of the answer window.
+        double sentAt = host.MicroClock();
+        std::uint64_t sent = comm.ResendsMade();
         int steps = 0;
         while (comm.ComState == kComWaiting && steps++ < 100'000) {
-            host.DoEvents();
+            const double now = host.MicroClock();
+            const double idleEnd = sentAt + comm.Idle_usec;
+            const double windowEnd = sentAt + comm.Idle_usec + comm.AttesaGlobale_usec + 1;
+            double next = now + 1000;
+            for (double t : {line.NextArrivalUs(), idleEnd, windowEnd})
+                if (t > now) next = std::min(next, t);
+            host.RunEventsUntil(next);
             if (comm.CkWDogSend()) {
                 comm.ReciveMsg();
                 if (comm.CtrlEndRecive()) comm.VerificaRisposta();
             } else if (!comm.ReinviaMsg(comm.OutBuffer)) {
                 comm.ComState = kComLost;
+            }
+            if (comm.ResendsMade() != sent) {
+                sent = comm.ResendsMade();
+                sentAt = host.MicroClock();
             }
             FUZZ_CHECK(comm.InBuffer.size() <= line.fed);
         }
@@ -139,21 +153,30 @@ void Run(const Input& in) {
     } else {
         ComCycle cycle(comm);
         auto timer1 = host.CreateTimer([&] {
+            ++ticks;
             const bool busy = cycle.CommBusy;
             cycle.OnTimer1();
             FUZZ_CHECK(cycle.CommBusy == busy);
         });
         timer1->SetIntervalMs(1);
+        if (in.coarseTicks) host.SetMinTimerIntervalMs(16);
         timer1->SetEnabled(true);
-        // Open, keep-alive, its answer (or its loss and the reopening).
+        // Open, keep-alive, its answer (or its loss). Closing and reopening after a loss
+        // (400 ms of ticks) is followed only without resends and on the coarse timer: the
+        // loss is all the rest would add, and it is checked the same.
+        const bool reopen = in.numReSend == 0 && in.coarseTicks;
         const double until = host.MicroClock() + 600'000;
-        while (host.MicroClock() < until && comm.ComState != kComIdle) host.DoEvents();
+        while (host.MicroClock() < until && comm.ComState != kComIdle) {
+            host.DoEvents();
+            if (!reopen && comm.ComState == kComClosed) break;
+        }
         if (comm.ComState == kComIdle) {
             const bool ok = comm.SendMsgWait(in.request);
             FUZZ_CHECK(comm.ComState != kComWaiting);
             FUZZ_CHECK(ok == (comm.ComState == kComIdle));
         }
-        host.Advance(30'000);
+        // The cycle goes on for one more answer window (a late answer, the next keep-alive).
+        if (reopen || comm.ComState != kComClosed) host.Advance(comm.AttesaGlobale_usec + comm.Idle_usec);
         static const std::set<int> defined = {kComClosed, kComIdle, kComWaiting, kComLost, kComOpening};
         FUZZ_CHECK(defined.count(comm.ComState) == 1);
         // Keep-alives and requests, each sent at most NumReSend + 1 times per opening.
@@ -171,9 +194,9 @@ void Run(const Input& in) {
     // Message boxes only in service mode.
     if (!in.service) FUZZ_CHECK(host.Messages().empty());
     if (std::getenv("GW_FUZZ_VERBOSE"))
-        std::fprintf(stderr, "  %s: state %d, %d requests, %d frames to the sink, %d boxes, %.1f ms\n",
+        std::fprintf(stderr, "  %s: state %d, %d requests, %d frames to the sink, %d boxes, %d ticks, %.1f ms\n",
                      in.cycle ? "cycle" : "by hand", comm.ComState, line.requests, sink.frames,
-                     static_cast<int>(host.Messages().size()), host.MicroClock() / 1000.0 - 1000.0);
+                     static_cast<int>(host.Messages().size()), ticks, host.MicroClock() / 1000.0 - 1000.0);
 }
 
 }  // namespace
