@@ -8,9 +8,19 @@
 
 namespace gw {
 
+namespace {
+
+// The answer frame at the start of the buffer: bytes after its length are not its data.
+std::string FrameOf(const std::string& buffer) {
+    if (buffer.size() <= 2) return buffer;
+    return buffer.substr(0, static_cast<std::size_t>(static_cast<std::uint8_t>(buffer[2])) + 2);
+}
+
+}  // namespace
+
 void ClsComm::ElaboraRisposta() {
     // Copies: a sink may let events run or send, and the buffers are emptied afterwards.
-    const std::string frame = InBuffer;
+    const std::string frame = FrameOf(InBuffer);
     const std::string data = DatiMsg(frame);
     switch (ComandoMsg(frame)) {
         case CMD_GET_ADR_VAR: RichiediIndVar = true; break;
@@ -97,7 +107,7 @@ void ClsComm::ElaboraLetturaZona() {
     for (std::size_t i = 4; i < 8; ++i)
         address += i < OutBuffer.size() ? OutBuffer[i] : '\0';
     const std::string hex = HexMsg(address);
-    const std::string data = DatiMsg(InBuffer);
+    const std::string data = DatiMsg(FrameOf(InBuffer));
     if (hex == kZoneEcuState) {
         if (!data.empty() && static_cast<std::uint8_t>(data[0]) <= 1)
             EcuState = static_cast<std::uint8_t>(data[0]);

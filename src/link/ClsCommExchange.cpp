@@ -228,7 +228,9 @@ bool ClsComm::CkWDogSend() { return host_.MicroClock() <= answerWindowEnd_; }
 
 void ClsComm::VerificaRisposta() {
     const char* error = nullptr;
-    if (CheckSumMsg(InBuffer) != 0) {
+    // The frame's own bytes must check: bytes after it may not make up for a damaged frame.
+    const std::string frame = InBuffer.substr(0, InBuffer.size() > 2 ? static_cast<std::uint8_t>(InBuffer[2]) + 2u : 0u);
+    if (CheckSumMsg(InBuffer) != 0 || CheckSumMsg(frame) != 0) {
         error = kErrRxCheckSum;
     } else if (!StessoComando(InBuffer, OutBuffer)) {
         error = kErrEcoCommand;
@@ -241,7 +243,7 @@ void ClsComm::VerificaRisposta() {
                     staleUntil_ = lastSendUs_ + LateAnswerLimitUs();
                     unansweredCopy_ = false;
                 }
-                LastAnswer = InBuffer.substr(0, static_cast<std::size_t>(static_cast<std::uint8_t>(InBuffer[2])) + 2);
+                LastAnswer = frame;
                 ElaboraRisposta();
                 WDogPresente = false;
                 NumWDogSend = 0;

@@ -199,3 +199,31 @@ TEST_F(Dispatch, ThroughTheExchange) {
     ASSERT_TRUE(comm.SendMsgWait(ReadMemZoneMsg(kZoneIdentity1, kZoneIdentity1Count)));
     EXPECT_EQ(comm.EstraiRisposta(), "\x01\x02\x03\x04\x05\x06");
 }
+
+// Bytes after a good frame (here two that leave the sum as it is) are not its data: the
+// table chunk, the identity zone and the samples hold the frame's data bytes only.
+TEST_F(Dispatch, BytesAfterTheFrameAreNotData) {
+    gwtest::ExchangeDriver driver(host, comm);
+    auto& line = OpenCom(1);
+    const std::string chunk(64, '\x07');
+    struct Case {
+        std::string request;
+        std::string answer;
+        std::string queued;
+    } cases[] = {
+        {ReadMemZoneMsg(kZoneIdentity1, kZoneIdentity1Count), AnswerFrame(CMD_READ_MEM_ZONE, 0, "\x01\x02\x03\x04\x05\x06"),
+         "\x01\x02\x03\x04\x05\x06"},
+        {RequestMsg(CMD_READ_TBL_COR, Bytes({0})), AnswerFrame(CMD_READ_TBL_COR, 0, chunk), chunk},
+    };
+    for (const auto& c : cases) {
+        line.AnswerWith([&](const std::string&) { return c.answer + "\x42\x42"; }, 1000);
+        ASSERT_TRUE(comm.SendMsgWait(c.request));
+        EXPECT_EQ(comm.LastAnswer, c.answer);
+        EXPECT_EQ(comm.EstraiRisposta(), c.queued);
+    }
+    line.AnswerWith([&](const std::string&) { return AnswerFrame(CMD_READ_SMPL_GAS, 0, std::string(121, '\0')) + "\x42\x42"; },
+                    1000);
+    ASSERT_TRUE(comm.SendMsgWait(RequestMsg(CMD_READ_SMPL_GAS)));
+    ASSERT_EQ(sink.calls.size(), 1u);
+    EXPECT_EQ(sink.calls[0], "GAS0 " + HexMsg(std::string(121, '\0')));
+}

@@ -123,6 +123,13 @@ TEST_F(Exchange, BadAnswersAreResentThenReported) {
              return a;
          },
          kErrRxCheckSum},
+        {"damaged frame whose sum the bytes after it make up",
+         [](const std::string& r) {
+             std::string a = GoodAnswer(r);
+             a[5] ^= 0x10;
+             return a + '\x10';
+         },
+         kErrRxCheckSum},
         {"other command", [](const std::string&) { return AnswerFrame(CMD_READ_MEM3, 0); }, kErrEcoCommand},
         {"status 254", [](const std::string& r) { return AnswerFrame(ComandoMsg(r), 254); }, kErrExeErr},
         {"status 255", [](const std::string& r) { return AnswerFrame(ComandoMsg(r), 255); }, kErrTxCheckSum},
