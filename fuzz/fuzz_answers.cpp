@@ -97,15 +97,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool complete = comm.CtrlEndRecive();
     if (complete) comm.VerificaRisposta();
 
-    const bool good = complete && CheckSumMsg(frame) == 0 && frame.size() >= 5 &&
-                      static_cast<std::uint8_t>(frame[3]) == command && static_cast<std::uint8_t>(frame[4]) == kStatusDone;
+    // Good: the buffer and the frame at its start (bytes after it left out) both check, and
+    // the frame answers the request with status done.
+    const std::string own = frame.substr(0, frame.size() >= 3 ? static_cast<std::uint8_t>(frame[2]) + 2u : 0u);
+    const bool good = complete && CheckSumMsg(frame) == 0 && CheckSumMsg(own) == 0 && own.size() >= 5 &&
+                      static_cast<std::uint8_t>(own[3]) == command && static_cast<std::uint8_t>(own[4]) == kStatusDone;
     if (complete) FUZZ_CHECK((comm.ComState == kComIdle) == good);
     if (!good) {
         FUZZ_CHECK(rig.image.Block1 == b1 && rig.image.Block2 == b2 && rig.image.Block3 == b3 && rig.image.Block5 == b5);
         FUZZ_CHECK(rig.samples == samples && rig.sampleAnswers == 0);
         return 0;
     }
-    FUZZ_CHECK(comm.LastAnswer.size() <= frame.size());
+    FUZZ_CHECK(comm.LastAnswer == own);
 
     CheckBlock1(rig.image.Block1, rig.scale);
     const Block2Record& n2 = rig.image.Block2;
