@@ -53,13 +53,16 @@ struct Rig {
     }
 };
 
+// A line the reader takes as block 3: split at LF, one CR before it dropped, blanks and
+// tabs trimmed, beginning "B3".
 bool HasBlock3Line(const std::string& text) {
     std::size_t pos = 0;
-    while (pos <= text.size()) {
+    while (pos < text.size()) {
         std::size_t end = text.find('\n', pos);
         if (end == std::string::npos) end = text.size();
         std::string line = text.substr(pos, end - pos);
-        const std::size_t a = line.find_first_not_of(" \t\r");
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::size_t a = line.find_first_not_of(" \t");
         if (a != std::string::npos && line.compare(a, 2, "B3") == 0) return true;
         pos = end + 1;
     }
