@@ -402,6 +402,12 @@ BLOCKS = [
          "Non è stato possibile riportare la centralina a gas: funziona a benzina."),
         ("UpgradeIncomplete", "upgrade window: zones were left unwritten (a recovery file is kept)",
          "UpGrade incomplete: repeat it ", "Aggiornamento incompleto: ripeterlo "),
+        ("FileTooLarge", "why a configuration file was not loaded: far larger than any configuration",
+         "The file is too large to be a configuration file. Nothing was loaded.",
+         "Il file è troppo grande per essere un file di configurazione. Non è stato caricato nulla."),
+        ("FileDamaged", "why a configuration file was not loaded: damaged or cut short",
+         "The file is damaged or incomplete: it is not a whole configuration. Nothing was loaded.",
+         "Il file è danneggiato o incompleto: non è una configurazione completa. Non è stato caricato nulla."),
     ]),
     ("[FrmMap]", "Map", "map page's own texts", [
         ("CmdMapOpen", "button CmdMapOpen: load a map file", "Open...", "Apri..."),

@@ -276,7 +276,9 @@ constexpr int kMainItemCorTable = 24;  // configuration load: name of the correc
 constexpr int kMainItemAnd = 25;  // configuration load: joins the last two items of a list
 constexpr int kMainLeftOnPetrol = 26;  // configuration load on gas: the switch back to gas failed
 constexpr int kMainUpgradeIncomplete = 27;  // upgrade window: zones were left unwritten (a recovery file is kept)
-constexpr int kMainEntryCount = 27;
+constexpr int kMainFileTooLarge = 28;  // why a configuration file was not loaded: far larger than any configuration
+constexpr int kMainFileDamaged = 29;  // why a configuration file was not loaded: damaged or cut short
+constexpr int kMainEntryCount = 29;
 
 // Map page's own texts: the marker entry, then its entries at marker + offset.
 constexpr const char* kMarkerMap = "[FrmMap]";

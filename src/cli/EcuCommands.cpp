@@ -153,6 +153,19 @@ int WriteConfig(Workbench& wb, SteadyHost& host, const std::string& path, double
         std::fprintf(stderr, "cannot read %s\n", path.c_str());
         return 2;
     }
+    switch (CheckVarFile(path)) {
+        case VarFileProblem::None: break;
+        case VarFileProblem::TooLarge:
+            std::fprintf(stderr, "%s is too large to be a configuration file; nothing was written\n", path.c_str());
+            return 2;
+        case VarFileProblem::Damaged:
+            std::fprintf(stderr, "%s is damaged or incomplete (not a whole configuration); nothing was written\n",
+                         path.c_str());
+            return 2;
+        default:
+            std::fprintf(stderr, "cannot read %s\n", path.c_str());
+            return 2;
+    }
     if (!Connect(wb, host, timeoutS)) return 1;
     // The ECU's own blocks first: what the file cannot give (mode, state) comes from them.
     if (!wb.Check->LeggiIdentita() || !ReadBlocks(wb)) {
