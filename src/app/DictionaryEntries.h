@@ -288,7 +288,8 @@ constexpr int kMapTimeAxis = 3;  // plot's vertical axis
 constexpr int kMapBadLine = 4;  // map file line that is not a number (%1: the line's number)
 constexpr int kMapUnreadable = 5;  // map file that cannot be read (%1: its path)
 constexpr int kMapNotSaved = 6;  // first line of the box of a map file that was not saved
-constexpr int kMapEntryCount = 6;
+constexpr int kMapTooLarge = 7;  // map file far larger than any map file (%1: its path); nothing was loaded
+constexpr int kMapEntryCount = 7;
 
 // Signal viewer window's own texts (its fixed texts "View", "NO CHECK!" ... are not translated): the marker entry, then its entries at marker + offset.
 constexpr const char* kMarkerView = "[FrmView]";
