@@ -435,6 +435,9 @@ BLOCKS = [
         ("CmbChnInj", "injector list entries (followed by a blank and 1-8)", "Injector", "Iniettore"),
         ("FrmSetting", "frame of the channels", "Setting", "Impostazioni"),
         ("Samples", "after the number of samples shown", "samples", "campioni"),
+        ("NoSamples", "an opened file holds no live-value samples (%1: its path); the view shown is kept",
+         "No live-value samples were found in the file; the view shown is kept: %1",
+         "Nel file non sono stati trovati campioni dei valori in tempo reale; la vista mostrata resta: %1"),
     ]),
 ]
 

@@ -304,6 +304,7 @@ constexpr int kViewCmdCancelLoad = 8;  // button cancelling a file being read
 constexpr int kViewCmbChnInj = 9;  // injector list entries (followed by a blank and 1-8)
 constexpr int kViewFrmSetting = 10;  // frame of the channels
 constexpr int kViewSamples = 11;  // after the number of samples shown
-constexpr int kViewEntryCount = 11;
+constexpr int kViewNoSamples = 12;  // an opened file holds no live-value samples (%1: its path); the view shown is kept
+constexpr int kViewEntryCount = 12;
 
 }  // namespace gw
