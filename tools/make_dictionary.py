@@ -408,6 +408,9 @@ BLOCKS = [
         ("FileDamaged", "why a configuration file was not loaded: damaged or cut short",
          "The file is damaged or incomplete: it is not a whole configuration. Nothing was loaded.",
          "Il file è danneggiato o incompleto: non è una configurazione completa. Non è stato caricato nulla."),
+        ("FirmwareDamaged", "identity check: firmware image file damaged or cut short (after its path); the program ends",
+         "The firmware image file is damaged or incomplete, so no ECU can be checked or upgraded with it. Install the workbench again. The program will now close.",
+         "Il file immagine del firmware è danneggiato o incompleto: nessuna centralina può essere verificata o aggiornata con esso. Reinstallare il banco. Il programma verrà chiuso."),
     ]),
     ("[FrmMap]", "Map", "map page's own texts", [
         ("CmdMapOpen", "button CmdMapOpen: load a map file", "Open...", "Apri..."),

@@ -278,7 +278,8 @@ constexpr int kMainLeftOnPetrol = 26;  // configuration load on gas: the switch 
 constexpr int kMainUpgradeIncomplete = 27;  // upgrade window: zones were left unwritten (a recovery file is kept)
 constexpr int kMainFileTooLarge = 28;  // why a configuration file was not loaded: far larger than any configuration
 constexpr int kMainFileDamaged = 29;  // why a configuration file was not loaded: damaged or cut short
-constexpr int kMainEntryCount = 29;
+constexpr int kMainFirmwareDamaged = 30;  // identity check: firmware image file damaged or cut short (after its path); the program ends
+constexpr int kMainEntryCount = 30;
 
 // Map page's own texts: the marker entry, then its entries at marker + offset.
 constexpr const char* kMarkerMap = "[FrmMap]";

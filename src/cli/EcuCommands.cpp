@@ -80,6 +80,7 @@ void PrintIdentity(const char* who, const FirmwareIdentity& id) {
 const char* VerdictText(FirmwareVerdict v, bool requestsEnabled) {
     switch (v) {
         case FirmwareVerdict::ImageMissing: return "the firmware image file is missing";
+        case FirmwareVerdict::ImageDamaged: return "the firmware image file is damaged or incomplete";
         case FirmwareVerdict::NotChecked: return "not checked (no identity could be read)";
         case FirmwareVerdict::Accepted: return "accepted: same project and firmware";
         case FirmwareVerdict::Upgraded:
