@@ -49,7 +49,8 @@ bool FirmwareCheck::LeggiIdentita() {
         fresh.RedimTableFlash(fresh.LargFlash, false);
         ok = fresh.CaricaFirmware(ImagePath(), &comm_.host());
         ShowWarnings(comm_.host(), fresh.Report.warnings);
-        if (ok && !ImageIsWhole(fresh.Report)) {
+        // A file that is there but cannot be read (or is far too large) is no image either.
+        if ((ok && !ImageIsWhole(fresh.Report)) || (!ok && FileExists(ImagePath()))) {
             ok = false;
             ImageDamaged = true;
             fresh.LastError = "firmware image damaged or incomplete: " + ImagePath();

@@ -67,8 +67,9 @@ public:
     // Reads the ECU's identity into comm.FirmwareEcu, then the layout and the image and the
     // image's identity into FirmwareFle. False when the layout or the image cannot be
     // loaded, or when an on-line ECU gave no identity at all (both CMD_READ_FIRMWARE tries
-    // and the zone reads failed). An image file that is not whole (ImageIsWhole) is
-    // refused: Image and FirmwareFle keep what they held and ImageDamaged is set.
+    // and the zone reads failed). An image file that is not whole (ImageIsWhole), or that
+    // is there but cannot be read or is far too large, is refused: Image and FirmwareFle
+    // keep what they held and ImageDamaged is set.
     bool LeggiIdentita();
     // The last LeggiIdentita found the image file damaged or incomplete.
     bool ImageDamaged = false;
