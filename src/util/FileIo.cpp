@@ -9,6 +9,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <atomic>
 #else
 #include <dirent.h>
 #include <fcntl.h>
@@ -48,19 +50,54 @@ std::string WinErrorText(DWORD code) {
     return n > 0 ? std::string(buf, n) : "error " + std::to_string(code);
 }
 
+// Removes the temporaries of earlier saves of the file that no live save holds: a save
+// keeps its temporary open without sharing until just before the rename, so only those of
+// saves that were killed can be deleted.
+void RemoveStaleTemporaries(const std::filesystem::path& target) {
+    namespace fs = std::filesystem;
+    const std::wstring name = target.filename().wstring();
+    const std::wstring prefix = L"." + name + L".";
+    const std::wstring oldStyle = name + L".tmp~";  // the single name earlier versions used
+    std::error_code ec;
+    fs::path folder = target.parent_path();
+    if (folder.empty()) folder = L".";
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::wstring entry = it->path().filename().wstring();
+        const bool ours = entry == oldStyle || (entry.rfind(prefix, 0) == 0 && entry.size() > prefix.size() + 5 &&
+                                                entry.compare(entry.size() - 5, 5, L".tmp~") == 0);
+        if (ours) DeleteFileW(it->path().wstring().c_str());
+    }
+}
+
 }  // namespace
 
-// The same on Windows: the temporary file is flushed to disk, then MoveFileExW replaces
-// the target in one step.
+// The same on Windows: a new hidden temporary beside the target (".<name>.<pid>-<n>.tmp~",
+// created only when no such file exists), flushed to disk, then MoveFileExW replaces the
+// target in one step. A save that is killed leaves its temporary: the next save of the
+// same file removes it.
 bool SaveFileAtomic(const std::string& path, const std::string& bytes, std::string* error) {
-    const std::wstring tmp = std::filesystem::path(path + ".tmp~").wstring();
-    const std::wstring target = std::filesystem::path(path).wstring();
+    namespace fs = std::filesystem;
+    const fs::path targetPath(path);
+    const std::wstring target = targetPath.wstring();
     auto fail = [&](const std::string& what, DWORD code) {
         if (error) *error = what + ": " + WinErrorText(code);
         return false;
     };
-    HANDLE h = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return fail("cannot create " + path + ".tmp~", GetLastError());
+    if (!targetPath.has_filename()) return fail("cannot create " + path, ERROR_INVALID_NAME);
+    RemoveStaleTemporaries(targetPath);
+    static std::atomic<unsigned> counter{0};
+    std::wstring tmp;
+    HANDLE h = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 100 && h == INVALID_HANDLE_VALUE; ++attempt) {
+        tmp = (targetPath.parent_path() / (L"." + targetPath.filename().wstring() + L"." +
+                                           std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                           std::to_wstring(counter++) + L".tmp~"))
+                  .wstring();
+        h = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+        if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+    }
+    if (h == INVALID_HANDLE_VALUE) return fail("cannot create a temporary file for " + path, GetLastError());
+    const std::string tmpText = fs::path(tmp).string();
     std::size_t done = 0;
     while (done < bytes.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
@@ -69,7 +106,7 @@ bool SaveFileAtomic(const std::string& path, const std::string& bytes, std::stri
             const DWORD code = GetLastError();
             CloseHandle(h);
             DeleteFileW(tmp.c_str());
-            return fail("cannot write " + path + ".tmp~", code);
+            return fail("cannot write " + tmpText, code);
         }
         done += written;
     }
@@ -77,7 +114,7 @@ bool SaveFileAtomic(const std::string& path, const std::string& bytes, std::stri
         const DWORD code = GetLastError();
         CloseHandle(h);
         DeleteFileW(tmp.c_str());
-        return fail("cannot write " + path + ".tmp~", code);
+        return fail("cannot write " + tmpText, code);
     }
     CloseHandle(h);
     if (!MoveFileExW(tmp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
