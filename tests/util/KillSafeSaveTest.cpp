@@ -5,7 +5,9 @@
 // no listing takes it, and the next save removes it.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -162,6 +164,59 @@ struct ImageRig {
     gw::ScaleConfig scale;
     gw::ParameterImage image{scale, comm};
 };
+
+// What a crash or another user may have left beside a file: a link under the name earlier
+// versions used for the temporary, temporaries of killed saves, and one a live save of
+// another process still holds. The save writes through no link, removes what the dead
+// left and leaves the live one alone.
+TEST(KillSafeSave, LeftoversBesideTheFile) {
+    TempDir dir;
+    const std::string victim = dir.Write("victim.txt", "not to be touched");
+    const std::string path = dir.Write("Prova.var", "old");
+    ASSERT_EQ(::symlink(victim.c_str(), dir.File("Prova.var.tmp~").c_str()), 0);
+    ASSERT_EQ(::symlink(victim.c_str(), dir.File(".Prova.var.1-0.tmp~").c_str()), 0);
+    dir.Write(".Prova.var.2-0.tmp~", "a killed save's half");
+    dir.Write(".Other.var.3-0.tmp~", "another file's");
+
+    // A save in progress in another process: its temporary is locked.
+    int ready[2], done[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(done), 0);
+    const std::string live = dir.File(".Prova.var.4-0.tmp~");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const int fd = ::open(live.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        const bool locked = fd >= 0 && ::flock(fd, LOCK_EX) == 0;
+        const char go = locked ? 1 : 0;
+        char end = 0;
+        if (::write(ready[1], &go, 1) != 1 || ::read(done[0], &end, 1) != 1) ::_exit(1);
+        ::_exit(0);
+    }
+    char go = 0;
+    ASSERT_EQ(::read(ready[0], &go, 1), 1);
+    ASSERT_EQ(go, 1);
+
+    std::string error;
+    EXPECT_TRUE(gw::SaveFileAtomic(path, "new", &error)) << error;
+    EXPECT_EQ(dir.Read("Prova.var"), "new");
+    EXPECT_EQ(dir.Read("victim.txt"), "not to be touched");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir.File("Prova.var.tmp~"))));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir.File(".Prova.var.1-0.tmp~"))));
+    EXPECT_FALSE(dir.Exists(".Prova.var.2-0.tmp~"));
+    EXPECT_TRUE(dir.Exists(".Other.var.3-0.tmp~"));  // not this file's
+    EXPECT_TRUE(dir.Exists(".Prova.var.4-0.tmp~"));  // still being written
+
+    const char end = 1;
+    EXPECT_EQ(::write(done[1], &end, 1), 1);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    for (int fd : {ready[0], ready[1], done[0], done[1]}) ::close(fd);
+    // Its writer has gone: the next save takes it away.
+    EXPECT_TRUE(gw::SaveFileAtomic(path, "newer", &error)) << error;
+    EXPECT_FALSE(dir.Exists(".Prova.var.4-0.tmp~"));
+    EXPECT_EQ(Look(dir.Path(), "Prova.var", {"victim.txt"}).strangers, std::vector<std::string>{".Other.var.3-0.tmp~"});
+}
 
 TEST(KillSafeSave, ConfigurationFile) {
     ImageRig rig;
