@@ -49,7 +49,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Workbench for sequential LPG/CNG gas-injection ECUs\n Reads and writes the ECU's settings over an FTDI USB cable or a serial port,\n shows live values, and upgrades the firmware. Includes a command-line tool\n and a simulated ECU.")
+    "Reads and writes the ECU's settings over an FTDI USB cable or a serial port,\nshows live values, and upgrades the firmware. Includes a command-line tool\nand a simulated ECU.")
 # Library packages from the programs' links; the window program also needs Qt's platform
 # plugins, which it loads at run time.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

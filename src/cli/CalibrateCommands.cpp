@@ -5,8 +5,6 @@
 #include <iostream>
 #include <memory>
 
-#include <unistd.h>
-
 #include "app/AppFolder.h"
 #include "app/Calibration.h"
 #include "app/CalibrationDriver.h"
@@ -61,14 +59,6 @@ bool RunUntil(Host& host, F cond) {
         host.RunEventsUntil(host.MicroClock() + 50'000);
     }
     return true;
-}
-
-bool AskYes(const std::string& question) {
-    if (!isatty(STDIN_FILENO)) return false;
-    std::fprintf(stderr, "%s [y/n]: ", question.c_str());
-    std::string line;
-    std::getline(std::cin, line);
-    return !line.empty() && (line[0] == 'y' || line[0] == 'Y');
 }
 
 // Cancels through the procedure's own cancel, so the ECU gets back what it held.
@@ -161,7 +151,7 @@ int Calibrate(Workbench& wb, Host& host, const CliOptions& o, SimEcu* ecu) {
                 cal.IdleSpeed(), Ms(cal.HighRefTime()).c_str(), cal.HighSpeed());
     std::fflush(stdout);
 
-    if (!(o.assumeYes || AskYes("Accept the result?"))) return CancelAndRestore(wb, host, cal);
+    if (!(o.assumeYes || AskYes("Accept the result? [y/n]: "))) return CancelAndRestore(wb, host, cal);
     const int code = cal.ResultCode();
     // "Yes" as often as it takes: a result first becomes done, done goes to gas and normal running.
     while (cal.CalState() == Calibration::CalResult || cal.CalState() == Calibration::CalDone) {

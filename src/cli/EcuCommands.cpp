@@ -36,13 +36,8 @@ MsgAnswer CliHost::MessageBox(const std::string& text, const std::string& title,
     if (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel) {
         if (zoneQuestion ? skipFailedZones : assumeYes) {
             answer = MsgAnswer::Yes;
-        } else if (isatty(STDIN_FILENO)) {
-            std::fprintf(stderr, "answer y/n: ");
-            std::string line;
-            std::getline(std::cin, line);
-            answer = (!line.empty() && (line[0] == 'y' || line[0] == 'Y')) ? MsgAnswer::Yes : MsgAnswer::No;
         } else {
-            answer = MsgAnswer::No;
+            answer = AskYes("answer y/n: ") ? MsgAnswer::Yes : MsgAnswer::No;
         }
         std::fprintf(stderr, "  -> %s\n", answer == MsgAnswer::Yes ? "Yes" : "No");
     } else if (buttons == MsgButtons::OkCancel || buttons == MsgButtons::RetryCancel) {
@@ -50,6 +45,14 @@ MsgAnswer CliHost::MessageBox(const std::string& text, const std::string& title,
     }
     (void)icon;
     return answer;
+}
+
+bool AskYes(const std::string& prompt) {
+    if (!isatty(STDIN_FILENO)) return false;
+    std::fprintf(stderr, "%s", prompt.c_str());
+    std::string line;
+    std::getline(std::cin, line);
+    return !line.empty() && (line[0] == 'y' || line[0] == 'Y');
 }
 
 bool WaitConnected(Workbench& wb, SteadyHost& host, double timeoutS) {

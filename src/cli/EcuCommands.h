@@ -24,6 +24,9 @@ public:
 
 // Runs the link until the ECU has answered; false after timeoutS seconds (or a signal).
 bool WaitConnected(Workbench& wb, SteadyHost& host, double timeoutS);
+
+// Asks on the terminal; no terminal on the standard input (a script, a pipe) means No.
+bool AskYes(const std::string& prompt);
 extern volatile int g_stop;
 
 int Identity(Workbench& wb, SteadyHost& host, double timeoutS);

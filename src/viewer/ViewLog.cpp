@@ -6,10 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "util/FileIo.h"
 
@@ -135,27 +133,32 @@ bool ParseLogSamples(std::string_view text, std::vector<RawSample>& out, const P
 
 namespace {
 
-// Reads up to n bytes at off; fewer only at the end of the file or on an error.
-std::size_t ReadAt(int fd, std::uint64_t off, char* buf, std::size_t n) {
-    std::size_t done = 0;
-    while (done < n) {
-        const ssize_t r = ::pread(fd, buf + done, n - done, static_cast<off_t>(off + done));
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) break;
-        done += static_cast<std::size_t>(r);
+// A file read at chosen offsets, in large pieces.
+class FileAt {
+public:
+    explicit FileAt(const std::string& path) : in_(std::filesystem::path(path), std::ios::binary) {}
+    bool IsOpen() const { return in_.is_open(); }
+    // Up to n bytes at off; fewer only at the end of the file or on an error.
+    std::size_t Read(std::uint64_t off, char* buf, std::size_t n) {
+        in_.clear();
+        if (!in_.seekg(static_cast<std::streamoff>(off))) return 0;
+        in_.read(buf, static_cast<std::streamsize>(n));
+        return static_cast<std::size_t>(in_.gcount());
     }
-    return done;
-}
+
+private:
+    std::ifstream in_;
+};
 
 // The offset just after the first LF at or after off (size when there is none). The search
 // gives up after kMaxLogLine characters and returns off: text that long without a line end
 // is no log line, and a window never grows by more than that.
-std::uint64_t AfterNextLf(int fd, std::uint64_t off, std::uint64_t size) {
+std::uint64_t AfterNextLf(FileAt& file, std::uint64_t off, std::uint64_t size) {
     char buf[65536];
     const std::uint64_t start = off;
     while (off < size) {
         if (off - start >= kMaxLogLine) return start;
-        const std::size_t n = ReadAt(fd, off, buf, sizeof buf);
+        const std::size_t n = file.Read(off, buf, sizeof buf);
         if (n == 0) return size;
         if (const void* nl = std::memchr(buf, '\n', n)) return off + static_cast<std::uint64_t>(static_cast<const char*>(nl) - buf) + 1;
         off += n;
@@ -168,29 +171,32 @@ std::uint64_t AfterNextLf(int fd, std::uint64_t off, std::uint64_t size) {
 LogWindow LoadLogWindow(const std::string& path, std::uint64_t offset, std::uint64_t window,
                         const NumberLocale& locale, const Progress& progress) {
     LogWindow w;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) w.missing = true;
-        else w.error = path + ": " + std::strerror(errno);
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(std::filesystem::path(path), ec);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        w.missing = true;
         return w;
     }
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const std::uint64_t size = std::filesystem::is_regular_file(status)
+                                   ? std::filesystem::file_size(std::filesystem::path(path), ec)
+                                   : 0;
+    if (!std::filesystem::is_regular_file(status) || ec) {
         w.error = path + ": not a file that can be read";
         return w;
     }
-    const std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
+    errno = 0;
+    FileAt file(path);
+    if (!file.IsOpen()) {
+        w.error = path + ": " + std::strerror(errno ? errno : EACCES);
+        return w;
+    }
     w.fileSize = size;
     if (size == 0) return w;
 
     // The head's constants (a value line may run a little past the head).
     {
         std::string head(std::min<std::uint64_t>(size, kConstantsHeadChars + 4096), '\0');
-        head.resize(ReadAt(fd, 0, head.data(), head.size()));
+        head.resize(file.Read(0, head.data(), head.size()));
         w.set.constants = ParseLogConstants(head, locale);
     }
 
@@ -199,15 +205,15 @@ LogWindow LoadLogWindow(const std::string& path, std::uint64_t offset, std::uint
     w.offset = offset;
     auto byteBefore = [&](std::uint64_t at) {
         char c = 0;
-        ReadAt(fd, at - 1, &c, 1);
+        file.Read(at - 1, &c, 1);
         return c;
     };
     std::uint64_t from = offset;
     std::uint64_t to = window == 0 ? size : std::min<std::uint64_t>(size, offset + window);
     // A line cut by the window's end is read to its end ...
-    if (to < size && byteBefore(to) != '\n') to = AfterNextLf(fd, to, size);
+    if (to < size && byteBefore(to) != '\n') to = AfterNextLf(file, to, size);
     // ... and one cut by its start belongs to the window before.
-    if (from > 0 && byteBefore(from) != '\n') from = std::min(to, AfterNextLf(fd, from, size));
+    if (from > 0 && byteBefore(from) != '\n') from = std::min(to, AfterNextLf(file, from, size));
     // Room for the most samples the text can hold, so the array never moves: pages never
     // written are never resident.
     w.set.samples.reserve(static_cast<std::size_t>((to - from) / (kMinAnswerLine + 2) + 1));
@@ -221,7 +227,7 @@ LogWindow LoadLogWindow(const std::string& path, std::uint64_t offset, std::uint
         const std::size_t carry = buf.size();
         const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, to - at));
         buf.resize(carry + want);
-        const std::size_t got = ReadAt(fd, at, buf.data() + carry, want);
+        const std::size_t got = file.Read(at, buf.data() + carry, want);
         buf.resize(carry + got);
         if (got == 0) {
             w.error = path + ": " + std::strerror(errno ? errno : EIO);
