@@ -69,13 +69,11 @@ bool ConfigLoader::Load(const std::string& path) {
     wb_.Timer2->SetEnabled(false);
     bool ok = true;
     bool switched = false;
-    leftOnPetrol_ = false;
     if (image_.Block2.Mode2 == 3 && comm.ComState != kComOffLine) {
         image_.Block2Pending.Mode = 0;
         ok = WriteBlock(image_, 2, comm);
         switched = ok;
     }
-    lastLoad_ = VarLoadReport{};
     if (ok) ok = LoadVarFile(image_, path, &lastLoad_);
     if (comm.ComState == kComOffLine) LoadedOffLine.Emit();
     if (switched) {
