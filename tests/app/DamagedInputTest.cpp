@@ -201,9 +201,8 @@ TEST(DamagedInput, ConfigurationFiles) {
     rig.wb->DisplayBusy = false;
 }
 
-// A map file: the Part's reading where it has one (an empty file reads zeros, a short one
-// repeats its last line), any line that is no number or a file far too large refuses the
-// file whole.
+// A map file: an empty file reads zeros and a short one repeats its last line; any line
+// that is no number, or a file far too large, refuses the file whole.
 TEST(DamagedInput, MapFiles) {
     Rig rig;
     MapPage page(*rig.wb->Image, rig.host.Locale(), rig.root.File("Map.txt"));
