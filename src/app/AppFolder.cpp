@@ -71,6 +71,7 @@ bool CopyMissingFiles(const std::filesystem::path& from, const std::filesystem::
             continue;
         }
         if (!it->is_regular_file(ec)) continue;
+        if (IsSaveTemporary(it->path().filename().string())) continue;  // a killed save's leftover
         if (fs::symlink_status(target, ec).type() != fs::file_type::not_found) continue;  // the user's own
         const std::optional<std::string> bytes = ReadWholeFile(it->path().string());
         if (!bytes) {

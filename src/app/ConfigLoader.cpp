@@ -58,18 +58,22 @@ ConfigLoader::ConfigLoader(Workbench& wb, ParameterImage& image, DisplaySchedule
     : wb_(wb), image_(image), scheduler_(scheduler) {}
 
 bool ConfigLoader::Load(const std::string& path) {
+    // A file that is not a whole configuration is refused before anything is switched,
+    // read into the image or sent.
+    lastLoad_ = VarLoadReport{};
+    leftOnPetrol_ = false;
+    problem_ = CheckVarFile(path);
+    if (problem_ != VarFileProblem::None) return false;
     ClsComm& comm = *wb_.Comm;
     const bool timer2 = wb_.Timer2->Enabled();
     wb_.Timer2->SetEnabled(false);
     bool ok = true;
     bool switched = false;
-    leftOnPetrol_ = false;
     if (image_.Block2.Mode2 == 3 && comm.ComState != kComOffLine) {
         image_.Block2Pending.Mode = 0;
         ok = WriteBlock(image_, 2, comm);
         switched = ok;
     }
-    lastLoad_ = VarLoadReport{};
     if (ok) ok = LoadVarFile(image_, path, &lastLoad_);
     if (comm.ComState == kComOffLine) LoadedOffLine.Emit();
     if (switched) {
@@ -94,7 +98,8 @@ bool ConfigLoader::LoadPending(const std::string& path, bool lastChance) {
         failedLoads_ = 0;
         return true;
     }
-    if (lastChance || !FileExists(path) || ++failedLoads_ >= kLoadAttempts) {
+    // A refused file stays refused: reported at once, not tried again.
+    if (lastChance || problem_ != VarFileProblem::None || !FileExists(path) || ++failedLoads_ >= kLoadAttempts) {
         failedLoads_ = 0;
         ReportFailure(path);
         return true;
@@ -106,7 +111,12 @@ void ConfigLoader::ReportFailure(const std::string& path) {
     // What the load found the ECU to hold, exactly; never a "kept what it had" it may not have.
     const ClsLingue* lingue = &wb_.Lingue;
     std::string why = LoadOutcomeText(lastLoad_, lingue);
-    if (!FileExists(path) || (why.empty() && !leftOnPetrol_))
+    if (problem_ == VarFileProblem::TooLarge)
+        why = Main(lingue, kMainFileTooLarge, "The file is too large to be a configuration file. Nothing was loaded.");
+    else if (problem_ == VarFileProblem::Damaged)
+        why = Main(lingue, kMainFileDamaged,
+                   "The file is damaged or incomplete: it is not a whole configuration. Nothing was loaded.");
+    else if (!FileExists(path) || (why.empty() && !leftOnPetrol_))
         why = Main(lingue, kMainFileUnreadable, "The file cannot be read.");
     if (leftOnPetrol_) {
         if (!why.empty()) why += "\r\n";

@@ -2,8 +2,8 @@
 // open button, "Reset All") is loaded on the display timer, between exchanges. On gas the ECU
 // is switched to petrol first and back to gas afterwards, so that it never runs on gas on a
 // half-written configuration; the display timer is held meanwhile and everything is read
-// back afterwards. A file that has gone, or that the ECU keeps refusing, is reported once
-// and dropped instead of being retried for ever.
+// back afterwards. A file that has gone, is not a whole configuration, or that the ECU keeps
+// refusing, is reported once and dropped instead of being retried for ever.
 #pragma once
 
 #include <string>
@@ -42,6 +42,8 @@ public:
     const VarLoadReport& LastLoad() const { return lastLoad_; }
     // The last load switched the ECU to petrol and could not switch it back to gas.
     bool LeftOnPetrol() const { return leftOnPetrol_; }
+    // Why the last file was refused before loading (None when it was not).
+    VarFileProblem Problem() const { return problem_; }
 
     // The file was loaded: the window shows its path in the title.
     Signal<const std::string&> Loaded;
@@ -56,6 +58,7 @@ private:
     DisplayScheduler& scheduler_;
     VarLoadReport lastLoad_;
     bool leftOnPetrol_ = false;
+    VarFileProblem problem_ = VarFileProblem::None;
     int failedLoads_ = 0;
     std::string failedPath_;
 };

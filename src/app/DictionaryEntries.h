@@ -276,7 +276,10 @@ constexpr int kMainItemCorTable = 24;  // configuration load: name of the correc
 constexpr int kMainItemAnd = 25;  // configuration load: joins the last two items of a list
 constexpr int kMainLeftOnPetrol = 26;  // configuration load on gas: the switch back to gas failed
 constexpr int kMainUpgradeIncomplete = 27;  // upgrade window: zones were left unwritten (a recovery file is kept)
-constexpr int kMainEntryCount = 27;
+constexpr int kMainFileTooLarge = 28;  // why a configuration file was not loaded: far larger than any configuration
+constexpr int kMainFileDamaged = 29;  // why a configuration file was not loaded: damaged or cut short
+constexpr int kMainFirmwareDamaged = 30;  // identity check: firmware image file damaged or cut short (after its path); the program ends
+constexpr int kMainEntryCount = 30;
 
 // Map page's own texts: the marker entry, then its entries at marker + offset.
 constexpr const char* kMarkerMap = "[FrmMap]";
@@ -286,7 +289,8 @@ constexpr int kMapTimeAxis = 3;  // plot's vertical axis
 constexpr int kMapBadLine = 4;  // map file line that is not a number (%1: the line's number)
 constexpr int kMapUnreadable = 5;  // map file that cannot be read (%1: its path)
 constexpr int kMapNotSaved = 6;  // first line of the box of a map file that was not saved
-constexpr int kMapEntryCount = 6;
+constexpr int kMapTooLarge = 7;  // map file far larger than any map file (%1: its path); nothing was loaded
+constexpr int kMapEntryCount = 7;
 
 // Signal viewer window's own texts (its fixed texts "View", "NO CHECK!" ... are not translated): the marker entry, then its entries at marker + offset.
 constexpr const char* kMarkerView = "[FrmView]";
@@ -301,6 +305,7 @@ constexpr int kViewCmdCancelLoad = 8;  // button cancelling a file being read
 constexpr int kViewCmbChnInj = 9;  // injector list entries (followed by a blank and 1-8)
 constexpr int kViewFrmSetting = 10;  // frame of the channels
 constexpr int kViewSamples = 11;  // after the number of samples shown
-constexpr int kViewEntryCount = 11;
+constexpr int kViewNoSamples = 12;  // an opened file holds no live-value samples (%1: its path); the view shown is kept
+constexpr int kViewEntryCount = 12;
 
 }  // namespace gw

@@ -1,5 +1,7 @@
 #include "app/MapPage.h"
 
+#include <filesystem>
+
 #include <cstdio>
 #include <utility>
 
@@ -118,13 +120,18 @@ bool MapPage::SaveMapFile(const std::string& path, std::string* error) {
 }
 
 Warnings MapPage::LoadMapFile(const std::string& path) {
-    const auto text = ReadWholeFile(path);
-    if (!text) {
-        std::string msg = texts.cannotRead;
+    auto refused = [&](std::string msg) {
         if (const auto at = msg.find("%1"); at != std::string::npos) msg.replace(at, 2, path);
-        return {Warning{msg, texts.title, MsgIcon::Critical}};
-    }
+        return Warnings{Warning{msg, texts.title, MsgIcon::Critical}};
+    };
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (!ec && size > kMaxMapFileBytes) return refused(texts.tooLarge);
+    const auto text = ReadWholeFile(path, kMaxMapFileBytes);
+    if (!text) return refused(texts.cannotRead);
     MapFileReading r = LoadMapText(*text, locale_, Samples, texts.badLine, texts.title);
+    // A line that is no number makes the file no map file: nothing of it is taken.
+    if (r.badLine != 0) return r.warnings;
     Samples = r.record;
     MapRedraw = true;
     RefreshMap(false);

@@ -16,6 +16,9 @@
 
 namespace gw {
 
+// A map file is 240 short number lines; anything far larger is not one.
+inline constexpr std::size_t kMaxMapFileBytes = 1024 * 1024;
+
 class MapPage {
 public:
     // dumpPath: where service mode writes the mapped-points dump ("Map.txt" beside the
@@ -23,6 +26,7 @@ public:
     struct Texts {
         std::string badLine = "Map file: line %1 is not a number.";
         std::string cannotRead = "Map file: %1 cannot be read.";
+        std::string tooLarge = "Map file: %1 is too large to be a map file.";
         std::string title;
     };
     MapPage(ParameterImage& image, const NumberLocale& locale, std::string dumpPath);
@@ -67,8 +71,10 @@ public:
     // ---- map files ----
     // Writes the sample record; false (and why, in error) when it could not be written.
     bool SaveMapFile(const std::string& path, std::string* error = nullptr);
-    // Reads the file into the sample record (what a bad line stops keeps what was read
-    // before it) and refreshes the map state. Warnings say what was wrong.
+    // Reads the file into the sample record and refreshes the map state. A file that cannot
+    // be read, is larger than kMaxMapFileBytes or has a line that is not a number is refused
+    // whole: the samples stay as they were and the warning says why. A file that ends early
+    // repeats its last line, as the map file reading does.
     Warnings LoadMapFile(const std::string& path);
 
     // The samples or the enabling changed: the page redraws.

@@ -1,5 +1,7 @@
 #include "app/Workbench.h"
 
+#include "app/MarkerTexts.h"
+
 #include "app/DictionaryEntries.h"
 #include "util/FileIo.h"
 #include "util/Warnings.h"
@@ -74,6 +76,8 @@ FirmwareTexts Workbench::IdentityTexts() const {
     if (t.T1.empty()) t.T1 = "The ECU's firmware is newer than this workbench's.";
     if (t.T2.empty()) t.T2 = "This ECU does not belong to this workbench.";
     if (t.T3.empty()) t.T3 = "The firmware image file is missing.";
+    const std::string damaged = MarkerText(&Lingue, kMarkerMain, kMainFirmwareDamaged, "");
+    if (!damaged.empty()) t.damaged = damaged;
     return t;
 }
 

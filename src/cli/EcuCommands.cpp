@@ -83,6 +83,7 @@ void PrintIdentity(const char* who, const FirmwareIdentity& id) {
 const char* VerdictText(FirmwareVerdict v, bool requestsEnabled) {
     switch (v) {
         case FirmwareVerdict::ImageMissing: return "the firmware image file is missing";
+        case FirmwareVerdict::ImageDamaged: return "the firmware image file is damaged or incomplete";
         case FirmwareVerdict::NotChecked: return "not checked (no identity could be read)";
         case FirmwareVerdict::Accepted: return "accepted: same project and firmware";
         case FirmwareVerdict::Upgraded:
@@ -155,6 +156,19 @@ int WriteConfig(Workbench& wb, SteadyHost& host, const std::string& path, double
     if (access(path.c_str(), R_OK) != 0) {
         std::fprintf(stderr, "cannot read %s\n", path.c_str());
         return 2;
+    }
+    switch (CheckVarFile(path)) {
+        case VarFileProblem::None: break;
+        case VarFileProblem::TooLarge:
+            std::fprintf(stderr, "%s is too large to be a configuration file; nothing was written\n", path.c_str());
+            return 2;
+        case VarFileProblem::Damaged:
+            std::fprintf(stderr, "%s is damaged or incomplete (not a whole configuration); nothing was written\n",
+                         path.c_str());
+            return 2;
+        default:
+            std::fprintf(stderr, "cannot read %s\n", path.c_str());
+            return 2;
     }
     if (!Connect(wb, host, timeoutS)) return 1;
     // The ECU's own blocks first: what the file cannot give (mode, state) comes from them.

@@ -41,13 +41,28 @@ bool FirmwareCheck::ReadEcuIdentity() {
 bool FirmwareCheck::LeggiIdentita() {
     BusyPointer.Emit(true);
     const bool ecuRead = ReadEcuIdentity();
-    bool ok = Image.LeggiFlashIni(FlashIniPath());
+    // Read into a new image: the one held is replaced only by a whole one.
+    FirmwareImage fresh;
+    bool ok = fresh.LeggiFlashIni(FlashIniPath());
+    ImageDamaged = false;
     if (ok) {
-        Image.RedimTableFlash(Image.LargFlash, false);
-        ok = Image.CaricaFirmware(ImagePath(), &comm_.host());
-        ShowWarnings(comm_.host(), Image.Report.warnings);
+        fresh.RedimTableFlash(fresh.LargFlash, false);
+        ok = fresh.CaricaFirmware(ImagePath(), &comm_.host());
+        ShowWarnings(comm_.host(), fresh.Report.warnings);
+        // A file that is there but cannot be read (or is far too large) is no image either.
+        if ((ok && !ImageIsWhole(fresh.Report)) || (!ok && FileExists(ImagePath()))) {
+            ok = false;
+            ImageDamaged = true;
+            fresh.LastError = "firmware image damaged or incomplete: " + ImagePath();
+        }
     }
-    if (ok) FirmwareFle = Image.IdentityText();
+    if (ok) {
+        Image = std::move(fresh);
+        FirmwareFle = Image.IdentityText();
+    } else {
+        Image.LastError = fresh.LastError;
+        Image.Report = fresh.Report;
+    }
     BusyPointer.Emit(false);
     return ok && ecuRead;
 }
@@ -100,7 +115,15 @@ FirmwareVerdict FirmwareCheck::VerificaFirmware(FirmwareFlags flags, const Firmw
         flags.ExitRequested = true;
         return FirmwareVerdict::ImageMissing;
     }
-    if (comm_.ComState != kComIdle || !LeggiIdentita()) return FirmwareVerdict::NotChecked;
+    if (comm_.ComState != kComIdle) return FirmwareVerdict::NotChecked;
+    if (!LeggiIdentita()) {
+        if (!ImageDamaged) return FirmwareVerdict::NotChecked;
+        // No image to judge the ECU by: said as for a missing one, and the program ends.
+        host.MessageBox(ImagePath() + " " + kCrLf + texts.damaged, kFirmwareTitle, MsgIcon::Critical, MsgButtons::Ok);
+        comm_.LoadWDogSend();
+        flags.ExitRequested = true;
+        return FirmwareVerdict::ImageDamaged;
+    }
 
     const FirmwareIdentity ecu = Ecu(), fle = Fle();
     if (!SameProject(ecu, fle)) {

@@ -35,11 +35,13 @@ struct FirmwareTexts {
     std::string T1;  // the ECU's firmware is newer than the workbench's
     std::string T2;  // the ECU belongs to another project
     std::string T3;  // the firmware image file is missing
+    std::string damaged = "The firmware image file is damaged or incomplete.";  // after its path
     std::string softwareVersion = " Software ver. 01.01.03";
 };
 
 enum class FirmwareVerdict {
     ImageMissing,  // the image file is missing: message, the program ends
+    ImageDamaged,  // the image file is damaged or incomplete: message, the program ends
     NotChecked,    // link not idle, or an identity could not be read: next tick tries again
     Accepted,      // same project, same firmware: requests enabled
     Upgraded,      // the upgrade window was shown (RequestsEnabled says how it ended)
@@ -65,8 +67,12 @@ public:
     // Reads the ECU's identity into comm.FirmwareEcu, then the layout and the image and the
     // image's identity into FirmwareFle. False when the layout or the image cannot be
     // loaded, or when an on-line ECU gave no identity at all (both CMD_READ_FIRMWARE tries
-    // and the zone reads failed).
+    // and the zone reads failed). An image file that is not whole (ImageIsWhole), or that
+    // is there but cannot be read or is far too large, is refused: Image and FirmwareFle
+    // keep what they held and ImageDamaged is set.
     bool LeggiIdentita();
+    // The last LeggiIdentita found the image file damaged or incomplete.
+    bool ImageDamaged = false;
 
     // One run of the identity check (every display tick while RequestsEnabled is false).
     FirmwareVerdict VerificaFirmware(FirmwareFlags flags, const FirmwareTexts& texts);

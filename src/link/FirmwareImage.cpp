@@ -151,6 +151,7 @@ bool FirmwareImage::CaricaFirmware(const std::string& path, Host* events) {
         return false;
     }
     if (adr) {
+        Report.addressKey = ParseHex(*adr).has_value();
         if (ParseHex(*adr))
             AdrFrmwarEcu = *adr;
         else
@@ -178,6 +179,10 @@ bool FirmwareImage::CaricaFirmware(const std::string& path, Host* events) {
         }
     }
     return true;
+}
+
+bool ImageIsWhole(const FirmwareLoadReport& report) {
+    return report.records > 0 && report.malformed == 0 && report.badChecksum == 0 && report.addressKey;
 }
 
 std::string FirmwareImage::IdentityText() const {

@@ -28,6 +28,7 @@ struct FirmwareLoadReport {
     int malformed = 0;      // S2 lines skipped (odd or non-hexadecimal digits, too short)
     int outsideBytes = 0;   // data bytes outside the image, not written
     int badChecksum = 0;    // records whose checksum does not match (taken all the same)
+    bool addressKey = false;  // the closing "[AdrFrmwarEcu]" line and its address were there
     Warnings warnings;      // of reading the file, for the caller to show
 };
 
@@ -74,6 +75,11 @@ public:
     // The row of the block that encloses the address, or -1.
     int BlockOf(std::uint32_t address) const;
 };
+
+// Whether a load took a whole image file: at least one record, none malformed or with a
+// wrong checksum, and the closing "[AdrFrmwarEcu]" key with its address (a file cut short
+// loses it). Anything less is no image to check an ECU against or to write into one.
+bool ImageIsWhole(const FirmwareLoadReport& report);
 
 // The 6-digit address of every S2 record of the image file, in file order (records after
 // the "[AdrFrmwarEcu]" key and malformed lines are left out), with the warnings of the

@@ -1,5 +1,6 @@
 #include "model/VarFile.h"
 
+#include <cctype>
 #include <filesystem>
 #include <optional>
 #include <vector>
@@ -19,9 +20,17 @@ namespace {
 
 constexpr const char* kCrLf = "\r\n";
 
+// Lines ended by CR LF, LF or a lone CR (a file that passed through another system),
+// trimmed, empty ones left out.
 std::vector<std::string> TrimmedLines(const std::string& text) {
+    std::string unified;
+    unified.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') unified += text[i];
+        else if (i + 1 >= text.size() || text[i + 1] != '\n') unified += '\n';
+    }
     std::vector<std::string> lines;
-    for (const std::string& l : SplitLines(text)) {
+    for (const std::string& l : SplitLines(unified)) {
         std::string line = Trim(l);
         if (!line.empty()) lines.push_back(std::move(line));
     }
@@ -286,6 +295,68 @@ void RestoreItems(ParameterImage& image, std::vector<LoadItem>& items, std::size
 }
 
 }  // namespace
+
+namespace {
+
+bool IsHexBlockLine(const std::string& line, std::size_t blockBytes) {
+    const std::size_t digits = line.size() - 2;
+    if (digits % 2 != 0 || digits < 2 * blockBytes) return false;
+    for (std::size_t i = 2; i < line.size(); ++i)
+        if (!std::isxdigit(static_cast<unsigned char>(line[i]))) return false;
+    return true;
+}
+
+}  // namespace
+
+VarFileProblem CheckVarFileText(const std::string& text) {
+    for (char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c < 0x20 && c != '\t' && c != '\r' && c != '\n') || c == 0x7F) return VarFileProblem::Damaged;
+    }
+    bool b2 = false, b3 = false;
+    int cor = -1, adt = -1;  // entries of each table; -1: no such section
+    int* table = nullptr;
+    for (const std::string& line : TrimmedLines(text)) {
+        if (table) {
+            // The reader's rule: a table ends at the next section or block line.
+            if (line[0] != '[' && line[0] != 'B') {
+                if (*table < kTimeTableSize) ++*table;
+                continue;
+            }
+            table = nullptr;
+        }
+        if (line.rfind("B2", 0) == 0) {
+            if (!IsHexBlockLine(line, kBlock2Bytes)) return VarFileProblem::Damaged;
+            b2 = true;
+        } else if (line.rfind("B3", 0) == 0) {
+            if (!IsHexBlockLine(line, kBlock3Bytes)) return VarFileProblem::Damaged;
+            b3 = true;
+        } else if (line.rfind("B5", 0) == 0) {
+            // Either form of block 5: the short one whole, or at least the long one.
+            const bool whole = IsHexBlockLine(line, kBlock5LongBytes) ||
+                               (IsHexBlockLine(line, kBlock5ShortBytes) && line.size() == 2 + 2 * kBlock5ShortBytes);
+            if (!whole) return VarFileProblem::Damaged;
+        } else if (line == "[COR]") {
+            table = &cor;
+            cor = 0;
+        } else if (line == "[ADT]") {
+            table = &adt;
+            adt = 0;
+        }
+    }
+    return b2 && b3 && cor == kTimeTableSize && adt == kTimeTableSize ? VarFileProblem::None : VarFileProblem::Damaged;
+}
+
+VarFileProblem CheckVarFile(const std::string& path) {
+    std::error_code ec;
+    namespace fs = std::filesystem;
+    if (path.empty() || !fs::exists(path, ec)) return VarFileProblem::Missing;
+    const auto size = fs::file_size(path, ec);
+    if (!ec && size > kMaxVarFileBytes) return VarFileProblem::TooLarge;
+    const std::optional<std::string> text = ReadWholeFile(path, kMaxVarFileBytes);
+    if (!text) return VarFileProblem::Unreadable;
+    return CheckVarFileText(*text);
+}
 
 bool LoadVarFile(ParameterImage& image, const std::string& path, VarLoadReport* report, double restoreWithinUs) {
     ClsComm& comm = image.Comm();

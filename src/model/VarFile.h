@@ -31,6 +31,24 @@ inline constexpr const char* kCorTableNotReadText =
 bool SaveVarFile(ParameterImage& image, const std::string& path, const std::string& appTitle,
                  const std::string& dateTime, std::string* error = nullptr);
 
+// Why a configuration file the user chose is refused before anything is read into the image
+// or sent to the ECU.
+enum class VarFileProblem {
+    None,
+    Missing,     // no such file
+    TooLarge,    // larger than kMaxVarFileBytes: no configuration file is
+    Unreadable,  // it exists but cannot be read
+    Damaged,     // not a whole configuration: binary bytes, a block line cut short or not
+                 // hexadecimal, no block 2 or block 3 line, or a table without its 192 entries
+};
+// The checks on the text: control bytes other than tab, CR and LF make it damaged; a "B2",
+// "B3" or "B5" line must carry hexadecimal pairs for the whole block (at least 14 and 74
+// bytes; block 5 exactly 14 or at least 23), "B2" and "B3" must be there, and "[COR]" and "[ADT]" must each be followed by 192
+// entry lines. An entry that is not a number is the reader's business (it keeps its value).
+// Lines may end in CR LF, LF or CR.
+VarFileProblem CheckVarFileText(const std::string& text);
+VarFileProblem CheckVarFile(const std::string& path);
+
 // How long a failed load keeps trying to put the ECU's own blocks back.
 inline constexpr double kVarRestoreWithinUs = 30'000'000;
 

@@ -94,6 +94,7 @@ void MapPageWidget::ApplyCaptions(const MainCaptions& c, const std::vector<std::
     CmdMapSave->setText(ownText(kMapCmdMapSave, "Save..."));
     core_.texts.badLine = FromQ(ownText(kMapBadLine, "Line %1 of the map file is not a number."));
     core_.texts.cannotRead = FromQ(ownText(kMapUnreadable, "The map file cannot be read: %1"));
+    core_.texts.tooLarge = FromQ(ownText(kMapTooLarge, "The file is too large to be a map file: %1"));
     core_.texts.title = title;
     notSaved_ = FromQ(ownText(kMapNotSaved, "The map file was not saved:"));
 }

@@ -150,10 +150,14 @@ private:
     std::ifstream in_;
 };
 
-// The offset just after the first LF at or after off (size when there is none).
+// The offset just after the first LF at or after off (size when there is none). The search
+// gives up after kMaxLogLine characters and returns off: text that long without a line end
+// is no log line, and a window never grows by more than that.
 std::uint64_t AfterNextLf(FileAt& file, std::uint64_t off, std::uint64_t size) {
     char buf[65536];
+    const std::uint64_t start = off;
     while (off < size) {
+        if (off - start >= kMaxLogLine) return start;
         const std::size_t n = file.Read(off, buf, sizeof buf);
         if (n == 0) return size;
         if (const void* nl = std::memchr(buf, '\n', n)) return off + static_cast<std::uint64_t>(static_cast<const char*>(nl) - buf) + 1;
@@ -233,7 +237,12 @@ LogWindow LoadLogWindow(const std::string& path, std::uint64_t offset, std::uint
         std::size_t use = buf.size();
         if (at < to) {
             const std::size_t nl = buf.rfind('\n');
-            if (nl == std::string::npos) continue;  // one very long line: read on
+            if (nl == std::string::npos) {
+                // One very long line: read on, but text that long without a line end is no
+                // log line and is not kept (the buffer never grows past a chunk and a line).
+                if (buf.size() > kMaxLogLine) buf.erase(0, buf.size() - kMaxLogLine);
+                continue;
+            }
             use = nl + 1;
         }
         const double before = static_cast<double>(at - from) - static_cast<double>(buf.size());

@@ -23,6 +23,9 @@ inline constexpr std::uint64_t kWindowChars = 3'000'000;
 // A live-value answer line is at least this long; its frame text longer than kMinFrameText.
 inline constexpr std::size_t kMinAnswerLine = 183;
 inline constexpr std::size_t kMinFrameText = 182;
+// No log line is longer than this (a frame is at most 255 bytes, 510 digits): longer runs of
+// text without a line end are garbage, read past without being kept.
+inline constexpr std::size_t kMaxLogLine = 64 * 1024;
 
 // Defaults first, then the head's "[K_gm]" and "[K_Lambda]" lines (quoted or not), each
 // taking the next line as a number in the locale's format; a line that begins at or past

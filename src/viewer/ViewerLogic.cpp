@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/DictionaryEntries.h"
+#include "app/MarkerTexts.h"
 #include "util/FileIo.h"
 #include "viewer/ViewRecord.h"
 
@@ -249,18 +251,43 @@ void ViewerLogic::ShowError(const std::string& text, const std::string& title) {
     wb_.host.MessageBox(text, title, MsgIcon::Critical, MsgButtons::Ok);
 }
 
+void ViewerLogic::KeepShownFile() {
+    if (!opening_) return;
+    current_ = opening_->file;
+    caption_ = opening_->caption;
+    offset_ = opening_->offset;
+    opening_.reset();
+    Changed.Emit();
+}
+
 bool ViewerLogic::Adopt(LogWindow window) {
     host_.ShowBusy("");
-    if (window.cancelled) return false;
+    if (window.cancelled) {
+        KeepShownFile();  // an opening cancelled: the file shown stays the current one
+        return false;
+    }
     if (!window.error.empty()) {
         // The head could not be read: Retry reads the file again.
         if (wb_.host.MessageBox(window.error + "\r\n" + kErrConstants, kTextCaption, MsgIcon::Critical,
                                 MsgButtons::RetryCancel) == MsgAnswer::Retry) {
             host_.ShowBusy(kTextLoading);
             host_.LoadCurrentFile();
+        } else {
+            KeepShownFile();
         }
         return false;
     }
+    if (opening_ && window.set.samples.empty()) {
+        // A file the user opened that holds no live-value samples (empty, damaged, not a
+        // log): said so, and what was shown stays.
+        std::string text = MarkerText(&wb_.Lingue, kMarkerView, kViewNoSamples,
+                                      "No live-value samples were found in the file; the view shown is kept: %1");
+        if (const auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, current_);
+        KeepShownFile();
+        ShowError(text, kTextCaption);
+        return false;
+    }
+    opening_.reset();
     pyramid_.Clear();
     shown_ = std::move(window);
     offset_ = shown_.offset;
@@ -297,6 +324,7 @@ void ViewerLogic::SeekNext() {
 
 void ViewerLogic::OpenView(const std::string& path) {
     if (path.empty()) return;
+    if (!opening_) opening_ = Opening{current_, caption_, offset_};
     current_ = path;
     offset_ = 0;
     caption_ = std::string(kTextCaptionFile) + "[" + path + "]";

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/Workbench.h"
@@ -130,7 +131,10 @@ public:
     bool CanSeekNext() const { return !wholeFile_ && shown_.CanNext(); }
     void SeekPrev();  // "<<"
     void SeekNext();  // ">>"
-    void OpenView(const std::string& path);  // CmdOpen, after its dialog
+    // CmdOpen, after its dialog. A file without live-value samples in its first window
+    // (empty, damaged, not a log), one that cannot be read or an opening cancelled leaves
+    // the file and the samples shown as they were (with a message, but for the cancel).
+    void OpenView(const std::string& path);
     // CmdSaveLogOsc (and Yes to the save question): the dialog, then the save; false when
     // cancelled or failed (the failure shown).
     bool SaveViewDialog();
@@ -146,6 +150,7 @@ private:
     void WriteSettings();
     void ShowError(const std::string& text, const std::string& title);
     void Rebuild();
+    void KeepShownFile();  // an opening that failed: the file shown before is current again
 
     Workbench& wb_;
     ViewerHost& host_;
@@ -164,6 +169,13 @@ private:
     std::uint64_t offset_ = 0;
     bool wholeFile_ = false;
     LogWindow shown_;
+    // While a file the user opened is being read: the file shown before it.
+    struct Opening {
+        std::string file;
+        std::string caption;
+        std::uint64_t offset = 0;
+    };
+    std::optional<Opening> opening_;
     TracePyramid pyramid_;
 };
 

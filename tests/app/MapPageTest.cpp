@@ -193,21 +193,32 @@ TEST(MapPage, MapFileLoadsIntoThePageAndReportsABadLine) {
     Rig rig(false);
     rig.wb->Comm->ServiceMode = true;
     rig.page->Samples.GasTime.fill(QuantiseTime(7));
+    const MapRecord before = rig.page->Samples;
     const std::string path = rig.dir.Path() + "/a.map";
     const std::string decimal(1, rig.host.Locale().decimal);
-    std::string text;
-    for (std::string line : {"405", "3.95", "415", "2", "1200", "5", "1205", "x"}) {
-        if (line == "3.95") line = "3" + decimal + "95";
-        text += line + "\r\n";
-    }
-    rig.dir.Write("a.map", text);
+    auto text = [&](const std::string& last) {
+        std::string t;
+        for (std::string line : {"405", "3.95", "415", "2", "1200", "5", "1205"}) {
+            if (line == "3.95") line = "3" + decimal + "95";
+            t += line + "\r\n";
+        }
+        return t + last + "\r\n";
+    };
+    // A line that is not a number: the file is refused whole.
+    rig.dir.Write("a.map", text("x"));
     rig.page->texts.badLine = "line %1";
     const Warnings w = rig.page->LoadMapFile(path);
     ASSERT_EQ(w.size(), 1u);
     EXPECT_EQ(w[0].text, "line 8");
+    EXPECT_EQ(rig.page->Samples, before);
+
+    // The same file whole; it ends early, so its last line stands for the rest.
+    rig.dir.Write("a.map", text("7"));
+    EXPECT_TRUE(rig.page->LoadMapFile(path).empty());
     EXPECT_EQ(rig.page->Samples.PetrolVacuum[1], 1200);
     EXPECT_EQ(rig.page->Samples.GasVacuum[1], 1200);
-    EXPECT_EQ(rig.page->Samples.GasTime[1], 7);  // the bad line's slot keeps its value
+    EXPECT_EQ(rig.page->Samples.GasTime[1], 7);
+    EXPECT_EQ(rig.page->Samples.GasTime[59], 7);
     EXPECT_EQ(rig.page->Matched(), 1);           // refreshed after the load (400 and 420 differ)
     EXPECT_TRUE(rig.page->ComputeEnabled());
     // Service mode writes the dump beside the program.

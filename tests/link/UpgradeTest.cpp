@@ -220,7 +220,7 @@ TEST(Upgrade, AnImageOfErasedZonesSendsNoZoneButEndsTheWrite) {
 
 TEST(Upgrade, AnImageOutsideTheLayoutIsNotErasedNorWritten) {
     UpgradeRig rig(Ecu("0139"));
-    rig.dir.Write("BIN/Norvik512.frh", "S2080000100102030405D0\r\n[AdrFrmwarEcu]\r\nFF8000\r\n");
+    rig.dir.Write("BIN/Norvik512.frh", "S2090000100102030405D7\r\n[AdrFrmwarEcu]\r\nFF8000\r\n");
     ASSERT_TRUE(rig.Connect());
     ASSERT_TRUE(rig.check.LeggiIdentita());
     rig.up.Form_Load();
