@@ -5,8 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <random>
-
-#include <unistd.h>
+#include <vector>
 
 namespace gwfuzz {
 
@@ -18,15 +17,17 @@ struct Scratch {
         std::error_code ec;
         // A memory file system when there is one: the readers' atomic saves flush to disk,
         // which would cost more than the reading they follow.
-        std::filesystem::path base = "/dev/shm";
-        if (!std::filesystem::is_directory(base, ec) || ::access(base.c_str(), W_OK) != 0) {
-            base = std::filesystem::temp_directory_path(ec);
-            if (ec) base = "/tmp";
-        }
+        std::vector<std::filesystem::path> bases;
+        if (std::filesystem::is_directory("/dev/shm", ec)) bases.emplace_back("/dev/shm");
+        const std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
+        bases.push_back(ec ? std::filesystem::path("/tmp") : temp);
         std::random_device random;
-        for (int attempt = 0; attempt < 100 && path.empty(); ++attempt) {
-            const std::filesystem::path candidate = base / ("gw-fuzz-" + std::to_string(random()));
-            if (std::filesystem::create_directory(candidate, ec)) path = candidate.string();
+        for (const std::filesystem::path& base : bases) {
+            for (int attempt = 0; attempt < 100 && path.empty(); ++attempt) {
+                const std::filesystem::path candidate = base / ("gw-fuzz-" + std::to_string(random()));
+                if (std::filesystem::create_directory(candidate, ec)) path = candidate.string();
+            }
+            if (!path.empty()) break;
         }
         if (path.empty()) {
             std::fprintf(stderr, "cannot create a temporary folder\n");
