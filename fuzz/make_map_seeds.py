@@ -1,17 +1,9 @@
 #!/usr/bin/env python3
 """Writes the seed inputs of the map file and sample answer fuzz targets into
 corpus/map_file/ and corpus/samples/. Run from anywhere; seeds of the same name are replaced."""
-import os
 import struct
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-
-
-def write(target, name, data):
-    d = os.path.join(HERE, "corpus", target)
-    os.makedirs(d, exist_ok=True)
-    with open(os.path.join(d, name), "wb") as f:
-        f.write(data)
+from seedlib import write
 
 
 def map_text(sep, rows):

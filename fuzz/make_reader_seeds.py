@@ -4,35 +4,14 @@ and log file fuzz targets into corpus/<target>/, from the shipped files in data/
 examples of each format. Run from anywhere; seeds of the same name are replaced."""
 import os
 
-HERE = os.path.dirname(os.path.abspath(__file__))
+from seedlib import HERE, SEP, answer, write, xor
+
 DATA = os.path.join(HERE, "..", "data")
-SEP = b"\xff\x00\xff"
-
-
-def write(target, name, data):
-    d = os.path.join(HERE, "corpus", target)
-    os.makedirs(d, exist_ok=True)
-    if isinstance(data, str):
-        data = data.encode("latin-1")
-    with open(os.path.join(d, name), "wb") as f:
-        f.write(data)
 
 
 def shipped(*parts):
     with open(os.path.join(DATA, *parts), "rb") as f:
         return f.read()
-
-
-def xor(bs):
-    x = 0
-    for b in bs:
-        x ^= b
-    return x
-
-
-def answer(cmd, status, data=b""):
-    f = bytes([0x42, 0x01, len(data) + 4, cmd, status]) + data
-    return f + bytes([xor(f)])
 
 
 def s2(address, data):

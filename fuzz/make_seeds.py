@@ -3,20 +3,7 @@
 Run from anywhere; existing seeds of the same name are replaced, other files are kept."""
 import os
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-SEP = b"\xff\x00\xff"
-
-
-def xor(bs):
-    x = 0
-    for b in bs:
-        x ^= b
-    return x
-
-
-def answer(cmd, status, data=b""):
-    f = bytes([0x42, 0x01, len(data) + 4, cmd, status]) + data
-    return f + bytes([xor(f)])
+from seedlib import HERE, SEP, answer, write
 
 
 def flags(cycle=False, usb=False, service=False, paced=False, fail_queue=False, resend=2):
@@ -25,15 +12,6 @@ def flags(cycle=False, usb=False, service=False, paced=False, fail_queue=False, 
 
 def link(fl, cmd, payload, answers):
     return bytes([fl, cmd, len(payload)]) + payload + SEP.join(answers)
-
-
-def write(target, name, data):
-    d = os.path.join(HERE, "corpus", target)
-    os.makedirs(d, exist_ok=True)
-    if isinstance(data, str):
-        data = data.encode("latin-1")
-    with open(os.path.join(d, name), "wb") as f:
-        f.write(data)
 
 
 eco = answer(9, 0, b"ECO")
