@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the build needs on Debian 12 (run as root); does nothing when all is there.
+# With package names as arguments, installs those instead (the Windows cross-build's).
 set -euo pipefail
-pkgs=(cmake make g++ clang libgtest-dev libgmock-dev libbenchmark-dev
+pkgs=("$@")
+[ ${#pkgs[@]} -gt 0 ] || pkgs=(cmake make g++ clang libgtest-dev libgmock-dev libbenchmark-dev
       qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libgl1-mesa-dev
       xvfb xauth)
 missing=()

@@ -8,16 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-pkgs=(cmake make g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64 googletest)
-missing=()
-for p in "${pkgs[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -q
-  apt-get install -y -q "${missing[@]}"
-fi
+bash scripts/setup.sh cmake make g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64 googletest
 
 build=build-win
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DGW_BUILD_UI=OFF \
